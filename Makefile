@@ -1,0 +1,45 @@
+# The two front doors: `make run` plays a short game, `make test` builds and runs every test
+# (a normal Release build and an AddressSanitizer + UndefinedBehaviorSanitizer build).
+# Both install what is missing first.
+
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+BUILD := build
+ASAN_BUILD := build-asan
+
+.PHONY: all deps build build-asan test test-release test-asan run bench clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps
+
+$(BUILD)/CMakeCache.txt: | deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DVARROWMERE_WERROR=ON
+
+$(ASAN_BUILD)/CMakeCache.txt: | deps
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARROWMERE_SANITIZE=ON \
+	      -DVARROWMERE_WERROR=ON -DVARROWMERE_BENCH=OFF
+
+build: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+
+build-asan: deps $(ASAN_BUILD)/CMakeCache.txt
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+
+test-release: build
+	ctest --test-dir $(BUILD) --output-on-failure
+
+test-asan: build-asan
+	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --test-dir $(ASAN_BUILD) --output-on-failure
+
+test: test-release test-asan
+
+run: build
+	./$(BUILD)/varrowmere
+
+bench: build
+	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; $$b; done
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -1,0 +1,11 @@
+#include "driver/game_state.h"
+
+namespace varrowmere {
+
+GameState gameState = GameState::zero();
+double remainingTime = 0.0;
+bool timeShort = false;
+ShotVector emptySheetShot[2] = {};
+bool emptySheetStale[2] = {true, true};
+
+}  // namespace varrowmere

@@ -1,0 +1,52 @@
+#pragma once
+// The game-state record and the process-wide values of the protocol.
+// Written only by the reader thread, never while a search runs; the search only reads them.
+
+#include <cstdint>
+
+#include "physics/sheet.h"
+
+namespace varrowmere {
+
+// Stones per end; stone i is the stone of shot i, even indices belong to side 0.
+inline constexpr int STONE_COUNT = 16;
+// Ends whose score the record keeps.
+inline constexpr int SCORE_ENDS = 10;
+// The last end of a record made by default (a searcher's position before it is given one).
+inline constexpr int32_t DEFAULT_LAST_END = 10;
+
+// The position and state of the game. A stone at exactly (0, 0) is not in play.
+struct GameState {
+  int32_t shotNum = 0;
+  int32_t curEnd = 0;
+  int32_t lastEnd = DEFAULT_LAST_END;
+  int32_t score[SCORE_ENDS] = {};
+  bool whiteToMove = false;
+  float stonePos[STONE_COUNT][2] = {};
+
+  // The all-zero record (lastEnd 0 too) that the protocol starts from and NEWGAME restores.
+  static GameState zero() {
+    GameState state;
+    state.lastEnd = 0;
+    return state;
+  }
+};
+
+inline bool stoneInPlay(const GameState& state, int i) {
+  return !(state.stonePos[i][0] == 0.0f && state.stonePos[i][1] == 0.0f);
+}
+
+// Thinking time (s) a player has for a whole game.
+inline constexpr double INITIAL_THINKING_TIME = 438.0;
+
+extern GameState gameState;
+// Thinking time (s) left in the game; reset at the player's first stone of a game.
+extern double remainingTime;
+// Set when a decision found less than the short-time threshold left; the search then
+// evaluates with the time-short evaluator.
+extern bool timeShort;
+// The searched shot of an empty sheet, one per parity of shotNum, and whether it is missing.
+extern ShotVector emptySheetShot[2];
+extern bool emptySheetStale[2];
+
+}  // namespace varrowmere

@@ -1,0 +1,142 @@
+#pragma once
+// The stone motion model: the step rule, the reference trajectory tables built once at
+// start-up, and StoneLocus, which ties a stone to one reference trajectory so that any later
+// state of it is one table read and a 2x2 rotation.
+//
+// The tables are filled by buildChordTable and buildTrajectoryTables on the main thread
+// before any command is read; afterwards they are only read, by any thread, without locks.
+
+#include <cstdint>
+#include <vector>
+
+#include "physics/sheet.h"
+
+namespace varrowmere {
+
+// Reference trajectories, one per thousandth of a step of stopping time.
+inline constexpr int TRAJECTORY_COUNT = 1000;
+// The fastest reference trajectory starts at (floor(STEPS_PER_SPEED * 23) - 2) decrements.
+inline constexpr double TABLE_TOP_SPEED_HINT = 23.0;
+inline constexpr int TABLE_TOP_STEP_MARGIN = 2;
+// Chord table: one entry per millimetre of lateral offset while the offset is <= 0.58 m.
+inline constexpr double CHORD_STEP = 0.001;
+inline constexpr double CHORD_LIMIT = 0.58;
+// A delivery that has not reached the tables after this many steps is refused; no real shot
+// needs more than a few thousand, so only a wild shot vector ever meets it.
+inline constexpr int32_t MAX_DELIVERY_STEPS = 100000;
+
+// One state of a stone on a reference trajectory (or, in StoneLocus::cur, on the sheet).
+struct TrajectoryPoint {
+  double x = 0.0, y = 0.0;
+  double vx = 0.0, vy = 0.0;
+  double speed = 0.0;
+  double invSpeed = INVERSE_OF_ZERO;  // 1/speed, INVERSE_OF_ZERO when stopped
+  double dist = 0.0;                  // distance to the trajectory's stopping point
+  double invDist = INVERSE_OF_ZERO;   // 1/dist, INVERSE_OF_ZERO at the stop
+  int32_t stepsLeft = 0;              // steps until the stone stops; 0 = stopped
+  uint8_t moving = 0;                 // 1 while speed != 0
+};
+
+// A stone's motion state in the simulation. The table point of row i of trajectory k maps to
+// the sheet through (mirror, off, anchor, rot); see locusPoint.
+struct StoneLocus {
+  TrajectoryPoint cur;  // present state in sheet coordinates
+  int32_t k = 0;        // which reference trajectory the stone rides
+  double offX = 0.0, offY = 0.0;        // table point minus sheet position at anchoring
+  double rotC = 0.0, rotS = 0.0;        // rotation from the table frame to the sheet frame
+  double anchorX = 0.0, anchorY = 0.0;  // sheet position at anchoring
+  double mirror = 0.0;                  // +1 or -1: the table's x is multiplied by it
+  double stopX = 0.0, stopY = 0.0;      // predicted stopping point on the sheet
+  double omega = 0.0;                   // angular velocity (rad/s); its sign chose mirror
+  int32_t stoneIndex = 0;               // slot in the simulation's locus array
+  int32_t stateIndex = 0;               // index in GameState::stonePos (delivery order)
+  uint8_t active = 0;                   // 1 while the simulation treats it as moving
+  float shot[2] = {0.0f, 0.0f};         // vx, vy of the shot that delivered it
+  int32_t spin = 0;                     // spin of that shot
+};
+
+// Where a straight-line-free, table-free integration of one delivery stops.
+struct StopPrediction {
+  double x = DELIVERY_X;
+  double y = DELIVERY_Y;
+  int32_t steps = 0;
+};
+
+// Rows a trajectory can have: the fastest point (1148 steps from the stop) down to row 0.
+inline constexpr int32_t TRAJECTORY_ROW_CAPACITY = 1149;
+
+// Storage of one family of per-trajectory rows: trajectory k's rows lie contiguously, so
+// table[k][row] reads row `row` of trajectory k. One flat block, built once.
+template <typename Element>
+class TrajectoryRows {
+ public:
+  void reset(int32_t stride);
+  const Element* operator[](int32_t k) const { return data_m + std::size_t(k) * stride_m; }
+  Element* row0(int32_t k) { return data_m + std::size_t(k) * stride_m; }
+  int32_t stride() const { return stride_m; }
+  ~TrajectoryRows();
+
+ private:
+  Element* data_m = nullptr;
+  std::size_t bytes_m = 0;
+  int32_t stride_m = 0;
+};
+
+// Reference tables (see the file comment for their lifetime).
+// stepTable[k][stepsLeft]: every step of trajectory k, row 0 = the stopped point;
+// rows 0..lastRow(k).
+extern TrajectoryRows<TrajectoryPoint> stepTable;
+// Stopping point of trajectory k in the table frame.
+extern std::vector<double> stopX, stopY;
+// Distance bins b = floor(dist * STEPS_PER_SPEED), 0..lastBin(k): distStepIndex[k][b] is the
+// stepsLeft of the last point (nearest the stop) whose distance lies in bin b, and
+// distPoint(k, b) that point (a bin no point fell into repeats its farther neighbour).
+extern TrajectoryRows<int32_t> distStepIndex;
+const TrajectoryPoint& distPoint(int32_t k, int32_t bin);
+int32_t lastBin(int32_t k);
+// chordTable[i] = sqrt(CONTACT_DIST_SQ - (i * 0.001)^2), or 0 where that is negative.
+extern std::vector<double> chordTable;
+
+// One model step on the velocity (vx, vy) with curl sign s (+1 turns counter-clockwise):
+// the speed falls by decel, the direction turns by curl, and below STOP_SPEED the stone
+// stops. Returns the new speed. Position updates are the caller's (old velocity * STEP_DT).
+double frictionStep(double& vx, double& vy, double curlSign, double decel = DECEL_PER_STEP,
+                    double curl = CURL_PER_STEP);
+
+// Integrates a stone from the delivery point with velocity (vx, vy) until it stops.
+StopPrediction predictStop(double vx, double vy, double curlSign);
+
+void buildChordTable();
+void buildTrajectoryTables();
+
+// Trajectory index for a speed: floor(frac(speed * STEPS_PER_SPEED) * 1000), always 0..999.
+int32_t trajectoryForSpeed(double speed);
+// The table row a stone of this speed sits on in trajectory k, clamped to the table: a stone
+// faster than the tables sits on the fastest row.
+int32_t rowForSpeed(int32_t k, double speed);
+// Last row of trajectory k (its number of steps from the fastest point to the stop).
+int32_t lastRow(int32_t k);
+
+// Anchors locus on the trajectory matching speed v at sheet position (x, y) with velocity
+// (vx, vy), inverse speed invSpeed and angular velocity omega; sets active = 1.
+void anchorLocus(StoneLocus& locus, double x, double y, double vx, double vy, double v,
+                 double invSpeed, double omega);
+
+// Maps a table point (of any trajectory) to the sheet through the locus's transform.
+void mapToSheet(const StoneLocus& locus, const TrajectoryPoint& tablePoint, TrajectoryPoint& out);
+// Row `row` (clamped to the table) of trajectory k, read through the locus's transform.
+void locusPoint(const StoneLocus& locus, int32_t k, int32_t row, TrajectoryPoint& out);
+// Sets locus.cur to the locus's own trajectory read at row (clamped to the table).
+void readLocus(StoneLocus& locus, int32_t row);
+
+// Moves every listed locus n steps on (n = STEPS_NEVER: to its stopping point).
+void advanceLoci(StoneLocus* const* loci, int count, int32_t steps);
+
+// Delivers a shot: integrates it from the delivery point until it enters the table region
+// and anchors it there. A shot that stops before (or runs away, see MAX_DELIVERY_STEPS) is
+// reported through showMessage; it is then handed back stopped where it ended (or at the
+// delivery point when that is not a finite position), so the simulation removes it from play.
+// Returns false for such a shot.
+bool vec_to_locus_deliver(const ShotVector& shot, StoneLocus& out);
+
+}  // namespace varrowmere

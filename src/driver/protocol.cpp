@@ -2,7 +2,6 @@
 
 #include <strings.h>
 
-#include <cerrno>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
@@ -18,8 +17,7 @@ namespace {
 // Protocol numbers convert like atoi/atof (leading blanks, sign, digits up to the first
 // other character, 0 when there are none) but never overflow: integers saturate.
 int32_t wordToInt(const char* word) {
-  errno = 0;
-  long value = std::strtol(word, nullptr, 10);
+  const long value = std::strtol(word, nullptr, 10);
   if (value > INT32_MAX) return INT32_MAX;
   if (value < INT32_MIN) return INT32_MIN;
   return static_cast<int32_t>(value);

@@ -1,0 +1,34 @@
+#include "search/search_node.h"
+
+#include <algorithm>
+
+namespace varrowmere {
+
+double SearchNode::search(const GameState& gs, int32_t depth, ShotVector& best) {
+  depth = std::max(depth, 1);
+  for (SearchBestMove& searcher : searchers_m) searcher.loadPosition(gs);
+
+  // Results in the order (draw, spin 0), (hit, spin 0), (draw, spin 1), (hit, spin 1).
+  double values[SEARCHERS_PER_NODE];
+  ShotVector shots[SEARCHERS_PER_NODE];
+  int32_t found = 0;
+  for (int spin = 0; spin < 2; ++spin) {
+    SearchBestMove& draw = searchers_m[spin];
+    draw.loadCandidates(drawSpec, drawTable[spin], drawTemplate[spin]);
+    values[found] = draw.searchBest(shots[found], depth - 1);
+    ++found;
+    SearchBestMove& hit = searchers_m[2 + spin];
+    hit.loadCandidates(hitSpec, hitTable[spin], hitTemplate[spin]);
+    values[found] = hit.searchBest(shots[found], depth - 1);
+    ++found;
+  }
+
+  int32_t chosen = 0;
+  for (int32_t i = 1; i < found; ++i) {
+    if (values[i] > values[chosen]) chosen = i;
+  }
+  best = shots[chosen];
+  return values[chosen];
+}
+
+}  // namespace varrowmere

@@ -40,7 +40,9 @@ run: build
 	./$(BUILD)/varrowmere
 
 bench: build
-	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; $$b; done
+	@found=0; for b in $(BUILD)/bench/bench_*; do \
+	  [ -x "$$b" ] || continue; found=1; echo "== $$b"; "$$b" || exit 1; \
+	done; [ $$found = 1 ] || echo "no benchmark programs yet (each bench/*.cpp becomes one)"
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -46,7 +46,7 @@ class PlayerProcess {
   bool readSome(std::chrono::steady_clock::time_point until);
 
   pid_t pid_m = -1;
-  int input_m = -1;   // our end of the player's standard input
+  int input_m = -1;     // our end of the player's standard input
   int outputFd_m = -1;  // our end of the player's standard output
   bool outputEnded_m = false;
   std::string output_m;

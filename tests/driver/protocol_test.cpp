@@ -1,5 +1,7 @@
 // The word splitter and the five commands, on the process-wide game state.
 
+#include "driver/protocol.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,7 +10,6 @@
 #include <string>
 
 #include "driver/game_state.h"
-#include "driver/protocol.h"
 
 namespace varrowmere {
 namespace {
@@ -115,9 +116,8 @@ TEST_F(Protocol, CommandWordsIgnoreLetterCase) {
 
 TEST_F(Protocol, UnknownWordsAreIgnoredWithoutReply) {
   int result = 0;
-  for (const char* line : {"", "   ", "HELLO", "READYOK", "ISREADYX", "IS READY",
-                           "ISREADY\tNOW", "GO\t", "NEWGAMES", "SETSTATE\t1 2 3 4",
-                           "POSITION\t1 2"}) {
+  for (const char* line : {"", "   ", "HELLO", "READYOK", "ISREADYX", "IS READY", "ISREADY\tNOW",
+                           "GO\t", "NEWGAMES", "SETSTATE\t1 2 3 4", "POSITION\t1 2"}) {
     SCOPED_TRACE(line);
     EXPECT_EQ(run(line, &result), "");
     EXPECT_EQ(result, 1);
@@ -150,7 +150,8 @@ TEST_F(Protocol, NewGameClearsTheRecordButNotTheClock) {
 
 TEST_F(Protocol, PositionSetsStonesInOrderAndStopsAtTheFirstMissingWord) {
   std::string full = "POSITION";
-  for (int i = 0; i < 2 * STONE_COUNT; ++i) full.append(" ").append(std::to_string(i)).append(".25");
+  for (int i = 0; i < 2 * STONE_COUNT; ++i)
+    full.append(" ").append(std::to_string(i)).append(".25");
   int result = 0;
   EXPECT_EQ(run(full, &result), "");
   EXPECT_EQ(result, 1);
@@ -185,7 +186,7 @@ TEST_F(Protocol, PositionSetsStonesInOrderAndStopsAtTheFirstMissingWord) {
 
 TEST_F(Protocol, PositionNumbersConvertLikeAtofAndNonFiniteReadsAsZero) {
   run("POSITION nan 1e39 inf -inf 1e300 -1e300 -INFINITY NaN abc 2.5xyz -3.25 0x10 1e-3");
-  const float expected[] = {0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f,
+  const float expected[] = {0.0f, 0.0f, 0.0f, 0.0f,   0.0f,  0.0f,  0.0f,
                             0.0f, 0.0f, 2.5f, -3.25f, 16.0f, 0.001f};
   for (int k = 0; k < 13; ++k) {
     const float stored = gameState.stonePos[k / 2][k % 2];

@@ -1,11 +1,11 @@
 // Cutting read blocks into command lines.
 
+#include "driver/reader.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-#include "driver/reader.h"
 
 namespace varrowmere {
 namespace {

@@ -46,12 +46,23 @@ std::string unescape(const std::string& text, std::string& error) {
     }
     const char code = i + 1 < text.size() ? text[++i] : '\0';
     switch (code) {
-      case 'n': out += '\n'; break;
-      case 'r': out += '\r'; break;
-      case 't': out += '\t'; break;
-      case 's': out += ' '; break;
-      case '\\': out += '\\'; break;
-      default: error = "unknown escape in: " + text;
+      case 'n':
+        out += '\n';
+        break;
+      case 'r':
+        out += '\r';
+        break;
+      case 't':
+        out += '\t';
+        break;
+      case 's':
+        out += ' ';
+        break;
+      case '\\':
+        out += '\\';
+        break;
+      default:
+        error = "unknown escape in: " + text;
     }
   }
   return out;
@@ -92,13 +103,13 @@ std::string compareReplies(const std::vector<Expected>& replies, const std::stri
     const Expected& reply = replies[i];
     if (reply.bestShot) {
       const auto end = matchBestShot(out, pos);
-      if (!end) return "reply " + std::to_string(i + 1) + ": no BESTSHOT at byte " +
-                        std::to_string(pos);
+      if (!end)
+        return "reply " + std::to_string(i + 1) + ": no BESTSHOT at byte " + std::to_string(pos);
       pos = *end;
     } else {
       if (out.compare(pos, reply.bytes.size(), reply.bytes) != 0)
-        return "reply " + std::to_string(i + 1) + ": expected \"" + reply.bytes +
-               "\" at byte " + std::to_string(pos);
+        return "reply " + std::to_string(i + 1) + ": expected \"" + reply.bytes + "\" at byte " +
+               std::to_string(pos);
       pos += reply.bytes.size();
     }
   }

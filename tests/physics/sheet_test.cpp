@@ -1,12 +1,12 @@
 // The sheet frame: its constants and the three play-area tests at their exact limits.
 
+#include "physics/sheet.h"
+
 #include <gtest/gtest.h>
 
 #include <bit>
 #include <cmath>
 #include <cstdint>
-
-#include "physics/sheet.h"
 
 namespace varrowmere {
 namespace {

@@ -1,5 +1,7 @@
 // The text readers: lines, rows and fields of data files, and the message for a missing file.
 
+#include "tables/text_input.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -9,7 +11,6 @@
 #include <vector>
 
 #include "tables/message.h"
-#include "tables/text_input.h"
 
 namespace varrowmere {
 namespace {
@@ -91,8 +92,8 @@ TEST_F(TextInput, CarriageReturnBeforeLineFeedBelongsToTheLineEnd) {
 
 TEST_F(TextInput, TableRowsStandForLines) {
   Table table = {{"stale"}};
-  ASSERT_TRUE(InputFile_Table(fixture("table.txt", "1,2,3\r\n\r\n4,,6\r\n7,\n,8").c_str(), ',',
-                              table));
+  ASSERT_TRUE(
+      InputFile_Table(fixture("table.txt", "1,2,3\r\n\r\n4,,6\r\n7,\n,8").c_str(), ',', table));
   const Table expected = {{"1", "2", "3"}, {}, {"4", "", "6"}, {"7"}, {"", "8"}};
   EXPECT_EQ(table, expected);
 

@@ -3,6 +3,7 @@
 #include <csignal>
 #include <thread>
 
+#include "candidates/candidates.h"
 #include "driver/reader.h"
 #include "physics/motion.h"
 
@@ -13,6 +14,7 @@ int main() {
   // Start-up tables, in this order, before the first command is read; read-only afterwards.
   varrowmere::buildChordTable();
   varrowmere::buildTrajectoryTables();
+  varrowmere::buildCandidateTables();
 
   std::thread reader(varrowmere::readerThread);
   reader.join();

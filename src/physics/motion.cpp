@@ -242,6 +242,10 @@ void anchorLocus(StoneLocus& locus, double x, double y, double vx, double vy, do
   locus.omega = omega;
   locus.active = 1;
   mapToSheet(locus, r, locus.cur);
+  // The mapping returns (x, y) only up to rounding (it subtracts the offsets it was built
+  // from); the anchored stone must sit exactly where it was given.
+  locus.cur.x = x;
+  locus.cur.y = y;
 }
 
 void advanceLoci(StoneLocus* const* loci, int count, int32_t steps) {

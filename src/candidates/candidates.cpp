@@ -1,0 +1,61 @@
+#include "candidates/candidates.h"
+
+#include <thread>
+
+namespace varrowmere {
+
+namespace {
+
+// Index by GridKind, then spin. Written only by buildCandidateTables.
+GridSpec specs[2];
+GridTable tables[2][2];
+std::vector<CandidateCell> templates[2][2];
+double share = 0.0;
+
+int kindIndex(GridKind kind) { return kind == GridKind::Hit ? 1 : 0; }
+int spinIndex(int spin) { return spin == 0 ? 0 : 1; }
+
+void buildTable(const GridSpec& spec, bool spin, GridTable& table) {
+  gridDimensions(spec, table);
+  fillLoci(spec, spin, table);
+  fillNeighbours(spec, table);
+}
+
+// Everything of one spin; touches only that spin's tables and templates.
+void buildSpin(int spin) {
+  const bool spinFlag = spin != 0;
+  GridTable& draw = tables[kindIndex(GridKind::Draw)][spin];
+  GridTable& hit = tables[kindIndex(GridKind::Hit)][spin];
+  buildTable(specs[kindIndex(GridKind::Draw)], spinFlag, draw);
+  buildTable(specs[kindIndex(GridKind::Hit)], spinFlag, hit);
+  buildCellTemplate(specs[kindIndex(GridKind::Draw)], draw,
+                    templates[kindIndex(GridKind::Draw)][spin]);
+  buildCellTemplate(specs[kindIndex(GridKind::Hit)], hit,
+                    templates[kindIndex(GridKind::Hit)][spin]);
+}
+
+}  // namespace
+
+void buildCandidateTables() {
+  specs[kindIndex(GridKind::Draw)] = DRAW_GRID_SPEC;
+  specs[kindIndex(GridKind::Hit)] = HIT_GRID_SPEC;
+  // The two spins share nothing but the specs and the read-only motion tables.
+  std::thread spinOne(buildSpin, 1);
+  buildSpin(0);
+  spinOne.join();
+  share = COLUMN_SHARE;
+}
+
+const GridSpec& gridSpec(GridKind kind) { return specs[kindIndex(kind)]; }
+
+const GridTable& gridTable(GridKind kind, int spin) {
+  return tables[kindIndex(kind)][spinIndex(spin)];
+}
+
+const std::vector<CandidateCell>& cellTemplate(GridKind kind, int spin) {
+  return templates[kindIndex(kind)][spinIndex(spin)];
+}
+
+double columnShare() { return share; }
+
+}  // namespace varrowmere

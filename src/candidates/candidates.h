@@ -1,0 +1,39 @@
+#pragma once
+// The candidate shot tables: for the draw grid and the hit grid, for spin 0 and spin 1, the
+// grid with its delivered stones and neighbour lists, and the template of search cells.
+//
+// Built once by buildCandidateTables on the main thread at start-up (after the motion
+// tables), before the reader thread exists; never changed afterwards, so any thread may read
+// them without locks. Everything is reached through the accessors below:
+//   gridSpec(kind)             the grid's parameters (topCount, steps, power)
+//   gridTable(kind, spin)      countX, countY, total, the choice ranges and loci[total]
+//   cellTemplate(kind, spin)   the cells a search copies; cell.locus points into gridTable
+//   columnShare()              share of a grid's columns given to the first worker
+// A search copies a template (std::vector copy) and works on the copy; the GridLocus that a
+// cell points to stays in the table and is only read.
+
+#include <cstdint>
+#include <vector>
+
+#include "candidates/cell_template.h"
+#include "candidates/grid.h"
+
+namespace varrowmere {
+
+// The two candidate grids.
+enum class GridKind : int32_t { Draw = 0, Hit = 1 };
+
+// Share of a grid's columns that the first of a search's two workers takes.
+inline constexpr double COLUMN_SHARE = 0.5;
+
+// Fills every table; spin 0 and spin 1 are built on two threads. Calls the shot maker and
+// vec_to_locus_deliver, so buildTrajectoryTables must have run.
+void buildCandidateTables();
+
+const GridSpec& gridSpec(GridKind kind);
+// spin is 0 or 1 (anything else reads as 1).
+const GridTable& gridTable(GridKind kind, int spin);
+const std::vector<CandidateCell>& cellTemplate(GridKind kind, int spin);
+double columnShare();
+
+}  // namespace varrowmere

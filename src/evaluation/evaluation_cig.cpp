@@ -144,7 +144,8 @@ double Evaluation_CIG::guardValue(const CigBoard& board, int32_t stone) const {
 double Evaluation_CIG::avoidFactor(const CigBoard& board, int32_t stone) const {
   const int32_t owner = stone % 2;
   double m = AVOID_BASE;
-  if (owner != board.side) m = board.side == 0 ? AVOID_OTHER_FOR_SIDE0 : opponentAvoidUp * AVOID_BASE;
+  if (owner != board.side)
+    m = board.side == 0 ? AVOID_OTHER_FOR_SIDE0 : opponentAvoidUp * AVOID_BASE;
 
   // The player who threw last already has another stone counting first in the house.
   const int32_t lastThrower = (board.position.shotNum + 1) & 1;
@@ -172,8 +173,8 @@ double Evaluation_CIG::avoidFactor(const CigBoard& board, int32_t stone) const {
     const double reach = (0.5 * cosine + 0.5) * AVOID_REACH;
     if (d < reach) {
       const double e = TWO_RADII_FLOAT;
-      const double f = AVOID_TOUCHING +
-                       AVOID_RISE * (d - e) * (2.0 * (reach - e) - (d - e)) / ((reach - e) * (reach - e));
+      const double f = AVOID_TOUCHING + AVOID_RISE * (d - e) * (2.0 * (reach - e) - (d - e)) /
+                                            ((reach - e) * (reach - e));
       if (f < best) best = f;
     }
   }

@@ -99,7 +99,8 @@ double stealRisk(const EvalBoard& board) {
       --count;
       from = found;
     }
-    const double s = std::min(endScore({owner, std::size_t(count)}, {inHouse, std::size_t(count)}, 0), 0.0);
+    const double s =
+        std::min(endScore({owner, std::size_t(count)}, {inHouse, std::size_t(count)}, 0), 0.0);
     acc += s * weight;
     weightSum += weight;
     weight *= 0.5;

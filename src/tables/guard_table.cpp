@@ -93,8 +93,8 @@ void zeroResult(const GuardTable& table, std::vector<double>& out0, std::vector<
 
 }  // namespace
 
-GuardTable::GuardTable(GuardSide side, int32_t sideCount, int32_t distCount,
-                       int32_t valuesPerCell, const char* file0, const char* file1)
+GuardTable::GuardTable(GuardSide side, int32_t sideCount, int32_t distCount, int32_t valuesPerCell,
+                       const char* file0, const char* file1)
     : side(side),
       startSideCount(sideCount > 0 ? sideCount : 0),
       startDistCount(distCount > 0 ? distCount : 0),
@@ -122,11 +122,11 @@ void loadGuardTable(GuardTable& table, const char* file0, const char* file1) {
       table.sideCount = static_cast<int32_t>(side);
       table.distCount = static_cast<int32_t>(dist);
     } else {
-      showMessage(dataDir + file0 + ": header sideCount " + std::to_string(side) +
-                      " distCount " + std::to_string(dist) + " valuesPerCell " +
-                      std::to_string(values) + " outside 1.." + std::to_string(GUARD_MAX_COUNT) +
-                      ", 1.." + std::to_string(GUARD_MAX_COUNT) + ", " +
-                      std::to_string(table.valuesPerCell) + "; the table reads as zeros",
+      showMessage(dataDir + file0 + ": header sideCount " + std::to_string(side) + " distCount " +
+                      std::to_string(dist) + " valuesPerCell " + std::to_string(values) +
+                      " outside 1.." + std::to_string(GUARD_MAX_COUNT) + ", 1.." +
+                      std::to_string(GUARD_MAX_COUNT) + ", " + std::to_string(table.valuesPerCell) +
+                      "; the table reads as zeros",
                   CAPTION_LOAD_GUARD_TABLE);
     }
   }
@@ -175,8 +175,8 @@ void lookupGuardTable(GuardTable& table, std::vector<double>& out0, std::vector<
   const auto k = static_cast<int32_t>(distance);
 
   // Which side of the line from the delivery point through the target; on the line counts +1.
-  const float cross = (y1 - static_cast<float>(DELIVERY_Y)) * dx -
-                      (x1 - static_cast<float>(DELIVERY_X)) * dy;
+  const float cross =
+      (y1 - static_cast<float>(DELIVERY_Y)) * dx - (x1 - static_cast<float>(DELIVERY_X)) * dy;
   const float sign = cross < 0.0f ? -1.0f : 1.0f;
   const int32_t centre = (table.sideCount - 1) / 2;
   const auto i = static_cast<int32_t>(static_cast<float>(m) * sign + static_cast<float>(centre));

@@ -68,8 +68,8 @@ struct GuardTable {
 
   // The int8 values of cell [k][i] of file f; valuesPerCell of them.
   const int8_t* cell(int f, int32_t k, int32_t i) const {
-    return cells[f].data() + (std::size_t(k) * std::size_t(sideCount) + std::size_t(i)) *
-                                 std::size_t(valuesPerCell);
+    return cells[f].data() +
+           (std::size_t(k) * std::size_t(sideCount) + std::size_t(i)) * std::size_t(valuesPerCell);
   }
 
   const GuardSide side;

@@ -253,7 +253,7 @@ TEST_F(Protocol, SetStateShotOutsideTheEndStopsTheCommand) {
   EXPECT_EQ(gameState.curEnd, 2);
 }
 
-TEST(GameStateRecord, DefaultAndProcessStartValues) {
+TEST(GameStateRecord, SearcherDefaultDiffersFromTheProtocolStart) {
   const GameState searcherDefault;
   EXPECT_EQ(searcherDefault.lastEnd, 10);
   EXPECT_EQ(searcherDefault.shotNum, 0);

@@ -3,10 +3,24 @@
 // 1/600 s and all stones sit in one Box2D world stepped every step, so contacts are
 // integrated continuously. Slow; the referee plays its shots with it and it is the
 // yardstick for the event-driven simulation.
+//
+// The delivered stone starts at the delivery point with the same half step as
+// vec_to_locus_deliver and is integrated from there, so both simulations see the same path
+// without the reference depending on the trajectory tables. Each step is: one Box2D step
+// (positions move by the present velocity, contacts are resolved), then the step rule on every
+// moving stone's velocity, with the curl sign of its angular velocity (negative: -1). Stones
+// at rest start asleep, so Box2D leaves them (even overlapping ones) alone until touched.
+// Reentrant: every call builds its own world, so the result depends on the input only.
+
+#include <cstdint>
 
 #include "driver/game_state.h"
 
 namespace varrowmere {
+
+// Steps (1/600 s each) after which the reference gives up and takes the stones where they
+// are: a minute of model time, far beyond any shot (a delivery takes about 2000 steps).
+inline constexpr int32_t MAX_REFERENCE_STEPS = 36000;
 
 // Plays `shot` (stone number in.shotNum) on the position `in`. out gets shotNum + 1, the
 // flipped whiteToMove and every stone's resting place; a stone that left the moving area is

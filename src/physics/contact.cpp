@@ -1,0 +1,197 @@
+#include "physics/contact.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace varrowmere {
+
+namespace {
+
+struct Direction {
+  double x, y;
+};
+
+double distSq(const TrajectoryPoint& p, double x, double y) {
+  const double dx = p.x - x, dy = p.y - y;
+  return dx * dx + dy * dy;
+}
+
+int32_t clampTrajectory(int32_t k) { return std::clamp(k, 0, TRAJECTORY_COUNT - 1); }
+
+// Distance bin of trajectory k for a distance d >= 0 to the stop, clamped to the table.
+int32_t binFor(int32_t k, double d) {
+  const double bin = d * STEPS_PER_SPEED;
+  const int32_t last = lastBin(k);
+  if (!(bin < last)) return last;
+  return bin > 0.0 ? static_cast<int32_t>(bin) : 0;
+}
+
+// Unit vector from the stone towards its stopping point.
+Direction towardsStop(const StoneLocus& m) {
+  return {(m.stopX - m.cur.x) * m.cur.invDist, (m.stopY - m.cur.y) * m.cur.invDist};
+}
+
+// Unit vector along the stone's present heading.
+Direction heading(const StoneLocus& m) {
+  return {m.cur.vx * m.cur.invSpeed, m.cur.vy * m.cur.invSpeed};
+}
+
+// A step count from 64-bit arithmetic: never negative, and never taken for STEPS_NEVER.
+int32_t toSteps(int64_t steps) { return static_cast<int32_t>(std::clamp<int64_t>(steps, 0, STEPS_NEVER - 1)); }
+
+void store(ContactMatrix matrix, const StoneLocus& a, const StoneLocus& b, int32_t steps) {
+  const int32_t i = a.stoneIndex, j = b.stoneIndex;
+  if (i < 0 || i >= STONE_COUNT || j < 0 || j >= STONE_COUNT) return;
+  matrix[i][j] = steps;
+  matrix[j][i] = steps;
+}
+
+}  // namespace
+
+int32_t hitSteps(const StoneLocus& m, double x, double y) {
+  const TrajectoryPoint& now = m.cur;
+  const int32_t k = clampTrajectory(m.k);
+
+  const double cross = (y - now.y) * now.vx - (x - now.x) * now.vy;
+  const Direction d = -cross * m.mirror <= 0.0 ? towardsStop(m) : heading(m);
+
+  // Two straight-line estimates of the point where the centre is 2R from the target; each
+  // lands on the distance table, whose point starts the next estimate.
+  TrajectoryPoint p = now;
+  double dist = now.dist;
+  for (int pass = 0; pass < 2; ++pass) {
+    const double rx = x - p.x, ry = y - p.y;
+    const double lateral = std::fabs(ry * d.x - rx * d.y);
+    // Refuses offsets that are not numbers too; the chord index is then at most 290.
+    if (!(lateral <= TWO_RADII)) return STEPS_NEVER;
+    const double along = rx * d.x + ry * d.y;
+    dist -= along - chordTable[static_cast<std::size_t>(lateral * CHORD_INDEX_PER_METRE)];
+    if (!(dist >= 0.0)) return STEPS_NEVER;
+    mapToSheet(m, distPoint(k, binFor(k, dist)), p);
+    dist = p.dist;
+  }
+
+  // Row search on the trajectory that matches the estimate's speed, in the locus's transform.
+  const int32_t kq = trajectoryForSpeed(p.speed);
+  const int32_t last = lastRow(kq);
+  int32_t q = std::clamp(p.stepsLeft, 0, last);
+  TrajectoryPoint row;
+  locusPoint(m, kq, q, row);
+  double s2 = distSq(row, x, y);
+  // Already touching: go back in time to the last row without contact.
+  while (s2 <= CONTACT_DIST_SQ && q < last) {
+    ++q;
+    locusPoint(m, kq, q, row);
+    s2 = distSq(row, x, y);
+  }
+  // Then forward to the first row with contact, giving up at the stop or when moving away.
+  double previous = std::numeric_limits<double>::infinity();
+  while (s2 >= CONTACT_DIST_SQ) {
+    if (row.stepsLeft == 0 || q == 0 || s2 > previous) return STEPS_NEVER;
+    previous = s2;
+    --q;
+    locusPoint(m, kq, q, row);
+    s2 = distSq(row, x, y);
+  }
+  if (std::isnan(s2)) return STEPS_NEVER;
+  // A contact behind the stone's present point is no contact.
+  if (row.dist > now.dist) return STEPS_NEVER;
+  return toSteps(int64_t{now.stepsLeft} - row.stepsLeft);
+}
+
+int32_t pairSteps(const StoneLocus& a, const StoneLocus& b) {
+  const TrajectoryPoint& pa = a.cur;
+  const TrajectoryPoint& pb = b.cur;
+
+  // Each stone's line, chosen with the opposite sign test of hitSteps.
+  const double crossA = (pb.y - pa.y) * pa.vx - (pb.x - pa.x) * pa.vy;
+  const Direction dA = crossA * a.mirror <= 0.0 ? towardsStop(a) : heading(a);
+  const double crossB = (pa.y - pb.y) * pb.vx - (pa.x - pb.x) * pb.vy;
+  const Direction dB = crossB * b.mirror <= 0.0 ? towardsStop(b) : heading(b);
+
+  // Lines that do not meet ahead of both stones never bring them together.
+  const double dx = pb.x - pa.x, dy = pb.y - pa.y;
+  const double num = dx * dB.y - dy * dB.x;
+  const double den = dB.y * dA.x - dB.x * dA.y;
+  if (den * num < 0.0) return STEPS_NEVER;
+  if (((pa.x - pb.x) * dA.y - (pa.y - pb.y) * dA.x) * (-den) < 0.0) return STEPS_NEVER;
+
+  // Distances along both lines to where the lines, shifted sideways by 2R, cross.
+  const double sigma = num >= 0.0 ? -1.0 : 1.0;
+  const double tA =
+      ((dx + sigma * dB.y * TWO_RADII) * dB.y - (dy - sigma * dB.x * TWO_RADII) * dB.x) / den;
+  const double tB =
+      ((-dx - sigma * dA.y * TWO_RADII) * dA.y - (-dy + sigma * dA.x * TWO_RADII) * dA.x) / (-den);
+
+  // Jump both stones by the steps the earlier of them needs to get there.
+  int64_t jump = 0;
+  TrajectoryPoint ra = pa, rb = pb;
+  if (tA > 0.0 && tB > 0.0) {
+    const double distA = pa.dist - tA * std::sqrt(dA.x * dA.x + dA.y * dA.y);
+    const double distB = pb.dist - tB * std::sqrt(dB.x * dB.x + dB.y * dB.y);
+    if (!(distA >= 0.0 && distB >= 0.0)) return STEPS_NEVER;
+    const int32_t kA = clampTrajectory(a.k), kB = clampTrajectory(b.k);
+    const int64_t jumpA = int64_t{pa.stepsLeft} - distStepIndex[kA][binFor(kA, distA)];
+    const int64_t jumpB = int64_t{pb.stepsLeft} - distStepIndex[kB][binFor(kB, distB)];
+    jump = std::clamp<int64_t>(std::min(jumpA, jumpB), 0, TRAJECTORY_ROW_CAPACITY);
+    locusPoint(a, kA, static_cast<int32_t>(std::max<int64_t>(0, pa.stepsLeft - jump)), ra);
+    locusPoint(b, kB, static_cast<int32_t>(std::max<int64_t>(0, pb.stepsLeft - jump)), rb);
+  }
+  double d2 = distSq(ra, rb.x, rb.y);
+  if (d2 < CONTACT_DIST_SQ) return toSteps(jump);
+
+  // Walk both stones row by row until they touch, move apart, or one of them stops.
+  const int32_t kA = trajectoryForSpeed(ra.speed), kB = trajectoryForSpeed(rb.speed);
+  int32_t rowA = std::clamp(ra.stepsLeft, 0, lastRow(kA));
+  int32_t rowB = std::clamp(rb.stepsLeft, 0, lastRow(kB));
+  int64_t walked = 0;
+  for (;;) {
+    if (ra.stepsLeft == 0 || rowA == 0 || rb.stepsLeft == 0 || rowB == 0) break;
+    locusPoint(a, kA, --rowA, ra);
+    locusPoint(b, kB, --rowB, rb);
+    ++walked;
+    const double next = distSq(ra, rb.x, rb.y);
+    if (next > d2) return STEPS_NEVER;
+    if (next < CONTACT_DIST_SQ) return toSteps(jump + walked);
+    d2 = next;
+  }
+
+  // One has stopped: the other, from where it is now, against the stopped one.
+  const bool aStopped = ra.stepsLeft == 0 || rowA == 0;
+  const bool bStopped = rb.stepsLeft == 0 || rowB == 0;
+  if (aStopped && bStopped) return STEPS_NEVER;
+  StoneLocus mover = aStopped ? b : a;
+  mover.cur = aStopped ? rb : ra;
+  const TrajectoryPoint& still = aStopped ? ra : rb;
+  const int32_t hit = hitSteps(mover, still.x, still.y);
+  if (hit == STEPS_NEVER) return STEPS_NEVER;
+  return toSteps(jump + walked + hit);
+}
+
+void predictShotContacts(const StoneLocus& shot, StoneLocus* const* resting, int restingCount,
+                         ContactMatrix matrix) {
+  for (int j = 0; j < restingCount; ++j)
+    store(matrix, shot, *resting[j], hitSteps(shot, resting[j]->cur.x, resting[j]->cur.y));
+}
+
+void predictMovingVsResting(StoneLocus* const* moving, int movingCount,
+                            StoneLocus* const* resting, int restingCount, ContactMatrix matrix) {
+  for (int i = 0; i < movingCount; ++i) {
+    if (moving[i]->active != 1) continue;
+    for (int j = 0; j < restingCount; ++j)
+      store(matrix, *moving[i], *resting[j],
+            hitSteps(*moving[i], resting[j]->cur.x, resting[j]->cur.y));
+  }
+}
+
+void predictMovingPairs(StoneLocus* const* moving, int movingCount, ContactMatrix matrix) {
+  for (int i = 0; i < movingCount; ++i) {
+    for (int j = i + 1; j < movingCount; ++j) {
+      if (moving[i]->active != 1 && moving[j]->active != 1) continue;
+      store(matrix, *moving[i], *moving[j], pairSteps(*moving[i], *moving[j]));
+    }
+  }
+}
+
+}  // namespace varrowmere

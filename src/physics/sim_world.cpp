@@ -1,0 +1,134 @@
+#include "physics/sim_world.h"
+
+#include <box2d/box2d.h>
+
+#include <cmath>
+
+namespace varrowmere {
+
+namespace {
+
+bool sane(float value, float limit) { return std::fabs(value) <= limit; }
+
+b2World* makeWorld() {
+  auto* world = new b2World(b2Vec2(0.0f, 0.0f));
+  world->SetAllowSleeping(true);
+  return world;
+}
+
+void stepWorld(b2World& world) { world.Step(BOX2D_STEP, VELOCITY_ITERATIONS, POSITION_ITERATIONS); }
+
+}  // namespace
+
+b2Body* makeStoneBody(b2World& world, float x, float y) {
+  b2BodyDef def;
+  def.type = b2_dynamicBody;
+  def.position.Set(x, y);
+  def.angle = 0.0f;
+  def.linearVelocity.SetZero();
+  def.angularVelocity = 0.0f;
+  def.linearDamping = 0.0f;
+  def.angularDamping = 0.0f;
+  def.allowSleep = true;
+  def.awake = true;
+  def.fixedRotation = false;
+  def.bullet = false;
+  def.enabled = true;
+  b2Body* body = world.CreateBody(&def);
+
+  b2CircleShape circle;
+  circle.m_radius = STONE_RADIUS;
+  b2FixtureDef fixture;
+  fixture.shape = &circle;
+  fixture.density = STONE_DENSITY;
+  fixture.friction = STONE_FRICTION;
+  fixture.restitution = STONE_RESTITUTION;
+  fixture.isSensor = false;
+  fixture.filter.categoryBits = STONE_CATEGORY_BITS;
+  fixture.filter.maskBits = STONE_MASK_BITS;
+  fixture.filter.groupIndex = STONE_GROUP_INDEX;
+  body->CreateFixture(&fixture);
+  return body;
+}
+
+void parkBody(b2Body& body, float x) {
+  body.SetTransform(b2Vec2(x, 0.0f), 0.0f);
+  body.SetLinearVelocity(b2Vec2(0.0f, 0.0f));
+  body.SetAngularVelocity(0.0f);
+}
+
+void placeBody(b2Body& body, const StoneLocus& stone, float parkX) {
+  const auto x = static_cast<float>(stone.cur.x), y = static_cast<float>(stone.cur.y);
+  const auto vx = static_cast<float>(stone.cur.vx), vy = static_cast<float>(stone.cur.vy);
+  const auto omega = static_cast<float>(stone.omega);
+  // Box2D has no defence against positions that are not numbers or absurdly far away; such
+  // a stone cannot be in a real contact, so its body stays parked.
+  if (!(sane(x, BODY_COORDINATE_LIMIT) && sane(y, BODY_COORDINATE_LIMIT) && std::isfinite(vx) &&
+        std::isfinite(vy) && std::isfinite(omega))) {
+    parkBody(body, parkX);
+    return;
+  }
+  body.SetTransform(b2Vec2(x, y), 0.0f);
+  body.SetLinearVelocity(b2Vec2(vx, vy));
+  body.SetAngularVelocity(omega);
+}
+
+void anchorFromBody(StoneLocus& stone, const b2Body& body) {
+  const b2Vec2 position = body.GetPosition();
+  const b2Vec2 velocity = body.GetLinearVelocity();
+  const double vx = velocity.x, vy = velocity.y;
+  const double speed = std::sqrt((0.0 - vx) * (0.0 - vx) + (0.0 - vy) * (0.0 - vy));
+  const double invSpeed = speed == 0.0 ? INVERSE_OF_ZERO : 1.0 / speed;
+  anchorLocus(stone, position.x, position.y, vx, vy, speed, invSpeed, body.GetAngularVelocity());
+}
+
+SimWorld::SimWorld() {
+  worldMany_m = makeWorld();
+  for (int i = 0; i < STONE_COUNT; ++i) bodies_m[i] = makeStoneBody(*worldMany_m, parkingX(i), 0.0f);
+  worldTwo_m = makeWorld();
+  bodyA_m = makeStoneBody(*worldTwo_m, parkingX(0), 0.0f);
+  bodyB_m = makeStoneBody(*worldTwo_m, parkingX(1), 0.0f);
+}
+
+SimWorld::~SimWorld() {
+  delete worldMany_m;
+  delete worldTwo_m;
+}
+
+SimWorld::BodyState SimWorld::manyBodyState(int i) const {
+  const b2Body& body = *bodies_m[i];
+  return {body.GetPosition().x, body.GetPosition().y, body.GetLinearVelocity().x,
+          body.GetLinearVelocity().y, body.GetAngularVelocity()};
+}
+
+void SimWorld::collideTwo(StoneLocus& a, StoneLocus& b) {
+  placeBody(*bodyA_m, a, parkingX(0));
+  placeBody(*bodyB_m, b, parkingX(1));
+  stepWorld(*worldTwo_m);
+
+  // One model step on each resulting velocity, with the curl the stone had before.
+  const auto modelStep = [](b2Body& body, double curl) {
+    const b2Vec2 v = body.GetLinearVelocity();
+    double vx = v.x, vy = v.y;
+    frictionStep(vx, vy, curl);
+    body.SetLinearVelocity(b2Vec2(static_cast<float>(vx), static_cast<float>(vy)));
+  };
+  modelStep(*bodyA_m, a.mirror);
+  modelStep(*bodyB_m, b.mirror);
+
+  anchorFromBody(a, *bodyA_m);
+  anchorFromBody(b, *bodyB_m);
+}
+
+void SimWorld::collideMany(StoneLocus* const* stones, int count) {
+  if (count > STONE_COUNT) count = STONE_COUNT;
+  for (int i = 0; i < count; ++i) placeBody(*bodies_m[i], *stones[i], parkingX(i));
+  stepWorld(*worldMany_m);
+  for (int i = 0; i < count; ++i) {
+    anchorFromBody(*stones[i], *bodies_m[i]);
+    // Parked at rest: a parked body that kept its velocity would drift during later steps.
+    parkBody(*bodies_m[i], parkingX(i));
+  }
+}
+
+}  // namespace varrowmere

@@ -1,0 +1,85 @@
+#pragma once
+// The collision world: Box2D resolves a contact between stones in exactly one step of 1/600 s,
+// and each stone is then re-anchored on its reference trajectory from the velocity and spin
+// that Box2D leaves. One SimWorld per search worker thread; never shared between threads.
+
+#include <cstdint>
+
+#include "driver/game_state.h"
+#include "physics/motion.h"
+
+class b2World;
+class b2Body;
+
+namespace varrowmere {
+
+// Fixture of every stone: a circle of STONE_RADIUS with these values. Box2D mixes friction
+// by the geometric mean and restitution by the maximum, so every stone-stone contact keeps
+// them as they are.
+// Density (kg/m^2).
+inline constexpr float STONE_DENSITY = 10.0f;
+// Coulomb friction coefficient between two stones (float bits 0x414025C0).
+inline constexpr float STONE_FRICTION = 12.00921630859375f;
+// Restitution: fully elastic (Box2D applies it above its 1 m/s restitution threshold).
+inline constexpr float STONE_RESTITUTION = 1.0f;
+// Collision filter: every stone collides with every stone.
+inline constexpr uint16_t STONE_CATEGORY_BITS = 0x0003;
+inline constexpr uint16_t STONE_MASK_BITS = 0x0003;
+inline constexpr int16_t STONE_GROUP_INDEX = 0;
+// Solver iterations of every Box2D step.
+inline constexpr int32_t VELOCITY_ITERATIONS = 10;
+inline constexpr int32_t POSITION_ITERATIONS = 10;
+// Bodies not in use wait off the sheet (x < 0), three radii (m) apart so that they never
+// touch each other or a stone on the sheet: body i at (-PARKING_SPACING * (i + 1), 0).
+inline constexpr float PARKING_SPACING = 0.435f;
+// A position farther than this (m) from the origin, or not a number, is never handed to
+// Box2D: the body stays parked instead (its stone then reads as out of play).
+inline constexpr float BODY_COORDINATE_LIMIT = 1000.0f;
+
+// Creates a dynamic, awake stone body at (x, y) with the stone fixture.
+b2Body* makeStoneBody(b2World& world, float x, float y);
+// Puts the stone's present state on the body: position (angle 0), velocity and angular
+// velocity, as floats. A state that is not finite or lies beyond BODY_COORDINATE_LIMIT
+// parks the body at (parkX, 0) at rest instead.
+void placeBody(b2Body& body, const StoneLocus& stone, float parkX);
+// Re-anchors the stone on its reference trajectory from the body's position, velocity and
+// angular velocity (sets active = 1).
+void anchorFromBody(StoneLocus& stone, const b2Body& body);
+// Parks a body at (x, 0), angle 0, at rest.
+void parkBody(b2Body& body, float x);
+
+// The per-worker pair of Box2D worlds: worldMany with 16 bodies for simultaneous contacts,
+// worldTwo with two bodies for a contact between two stones. Created once, with all bodies.
+class SimWorld {
+ public:
+  SimWorld();
+  ~SimWorld();
+  SimWorld(const SimWorld&) = delete;
+  SimWorld& operator=(const SimWorld&) = delete;
+
+  // Resolves one contact between a and b: one Box2D step, one model step on each resulting
+  // velocity (curl sign = the stone's mirror), then both are re-anchored (active = 1).
+  void collideTwo(StoneLocus& a, StoneLocus& b);
+  // Resolves simultaneous contacts of up to 16 stones in one Box2D step (no model step
+  // afterwards); every used body is parked again. Stones beyond the 16th are ignored.
+  void collideMany(StoneLocus* const* stones, int count);
+
+  // Position (m), velocity (m/s) and angular velocity (rad/s) of a body, for checks.
+  struct BodyState {
+    float x, y, vx, vy, omega;
+  };
+  // Body i (0..15) of worldMany.
+  BodyState manyBodyState(int i) const;
+
+ private:
+  b2World* worldMany_m = nullptr;
+  b2Body* bodies_m[STONE_COUNT] = {};
+  b2World* worldTwo_m = nullptr;
+  b2Body* bodyA_m = nullptr;
+  b2Body* bodyB_m = nullptr;
+};
+
+// Parking x of body i of worldMany (and of bodyA, bodyB for i = 0, 1).
+inline float parkingX(int i) { return -PARKING_SPACING * static_cast<float>(i + 1); }
+
+}  // namespace varrowmere

@@ -1,10 +1,102 @@
 #include "driver/decision.h"
 
+#include <algorithm>
+#include <climits>
+#include <random>
+
+#include "driver/game_state.h"
+#include "search/search_node.h"
+#include "tables/free_guard.h"
+
 namespace varrowmere {
 
-int32_t lastDecisionDepth() { return 0; }
+namespace {
 
-// Until the search exists the decision answers the zero shot.
-void decideShot(ShotVector& out) { out = ShotVector{}; }
+int32_t lastDepth = 0;
+
+// One uniformly random bit per call, from a generator seeded by the system's random source.
+int randomBit() {
+  std::random_device source;
+  std::mt19937 generator(source());
+  return static_cast<int>(generator() & 1u);
+}
+
+void playTarget(float x, float y, ShotVector& out) {
+  CreateShot(ShotTarget{x, y, false}, &out);
+}
+
+// Opening guards for the first two stones of an end. Returns true when a guard was played.
+bool playOpeningGuard(int32_t shot, int32_t end, ShotVector& out) {
+  // The lead before this shot, from the view of the thrower: 0 for shot 0, -score[0] for 1.
+  int64_t lead = 0;
+  for (int32_t i = 0; i < shot; ++i) lead += gameState.score[i];
+  if (shot % 2 != 0) lead = -lead;
+
+  const int r = randomBit();
+  bool guard = false;
+  if (end >= GUARD_RULE_END) {
+    const int64_t endsLeft = int64_t{gameState.lastEnd} - end;
+    const auto clampInt = [](int64_t v) {
+      return static_cast<int>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+    };
+    guard = freeGuardTest(shot, clampInt(endsLeft), clampInt(lead)).option == 0;
+  } else {
+    guard = lead < GUARD_SCORE_LIMIT;
+  }
+  if (!guard) return false;
+  if (shot == 0) {
+    playTarget(CENTER_GUARD_X, GUARD_Y, out);
+  } else {
+    playTarget(static_cast<float>(CORNER_GUARD_X + CORNER_GUARD_SPAN * r), GUARD_Y, out);
+  }
+  return true;
+}
+
+}  // namespace
+
+int32_t lastDecisionDepth() { return lastDepth; }
+
+void decideShot(ShotVector& out) {
+  const int32_t s = gameState.shotNum;
+  const int32_t e = gameState.curEnd;
+  lastDepth = 0;
+
+  // The player's first stone of the game restarts the thinking-time budget.
+  if (e == 0 && (s == 0 || s == 1)) {
+    remainingTime = INITIAL_THINKING_TIME;
+    timeShort = false;
+  }
+
+  if (s <= 1 && playOpeningGuard(s, e, out)) return;
+
+  bool empty = true;
+  for (int32_t i = 0; i < s; ++i) empty = empty && !stoneInPlay(gameState, i);
+  const int parity = s % 2;
+  if (empty && s >= LAST_STONES_FROM) {
+    playTarget(LAST_STONE_DRAW_X, LAST_STONE_DRAW_Y, out);
+    return;
+  }
+  if (empty && !emptySheetStale[parity]) {
+    out = emptySheetShot[parity];
+    return;
+  }
+
+  int32_t depth = SEARCH_DEPTH;
+  if (remainingTime < SHORT_TIME_THRESHOLD) {
+    depth = SEARCH_DEPTH_SHORT;
+    timeShort = true;
+  }
+  lastDepth = depth;
+  ShotVector shot;
+  {
+    SearchNode node;
+    node.search(gameState, depth, shot);
+  }
+  if (empty) {
+    emptySheetShot[parity] = shot;
+    emptySheetStale[parity] = false;
+  }
+  out = shot;
+}
 
 }  // namespace varrowmere

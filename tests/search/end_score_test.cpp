@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace varrowmere {
 namespace {
 
@@ -27,21 +29,51 @@ TEST(EndScoreOfPosition, CountsTheUnbrokenRunOfTheNearestSide) {
   EXPECT_EQ(endScoreOfPosition(GameState{}, 0), 0.0);
 }
 
+// Float distance from the tee, computed the way the end score does.
+float teeDistance(float x, float y) {
+  const float dx = x - static_cast<float>(TEE_X);
+  const float dy = y - static_cast<float>(TEE_Y);
+  return static_cast<float>(std::sqrt(dx * dx + dy * dy));
+}
+
+// Moves a float `steps` representable values up (or down when negative).
+float floatSteps(float v, int steps) {
+  for (; steps > 0; --steps) v = std::nextafter(v, 1e9f);
+  for (; steps < 0; ++steps) v = std::nextafter(v, -1e9f);
+  return v;
+}
+
+// A float position in front of the tee whose float distance from it is exactly `distance`.
+bool pointAtDistance(float distance, float& x, float& y) {
+  for (int i = 0; i < 4000; ++i) {
+    const double angle = i * 1e-3;
+    const auto x0 = static_cast<float>(TEE_X + distance * std::sin(angle));
+    const auto y0 = static_cast<float>(TEE_Y + distance * std::cos(angle));
+    for (int sx = -3; sx <= 3; ++sx)
+      for (int sy = -3; sy <= 3; ++sy) {
+        x = floatSteps(x0, sx);
+        y = floatSteps(y0, sy);
+        if (teeDistance(x, y) == distance) return true;
+      }
+  }
+  return false;
+}
+
 TEST(EndScoreOfPosition, EdgeOfTheHouseCountsOnlyForTheNearestStone) {
-  // A stone on the centre line 1.975 (as a float) in front of the tee: its float distance is
-  // exactly the scoring distance.
-  const float edgeY = static_cast<float>(TEE_Y) + SCORING_DISTANCE;
-  const float dy = edgeY - static_cast<float>(TEE_Y);
-  ASSERT_EQ(dy, SCORING_DISTANCE);
-  GameState gs = withStones(2, {{1, {2.375f, edgeY}}});
+  float x = 0.0f, y = 0.0f;
+  ASSERT_TRUE(pointAtDistance(SCORING_DISTANCE, x, y));
+
+  GameState gs = withStones(2, {{1, {x, y}}});
   EXPECT_EQ(endScoreOfPosition(gs, 1), 1.0);
   EXPECT_EQ(endScoreOfPosition(gs, 0), -1.0);
 
   // A second stone of the same side at the same distance is not counted (strictly inside).
-  gs = withStones(4, {{1, {2.375f, edgeY}}, {3, {2.375f, edgeY}}});
+  gs = withStones(4, {{1, {x, y}}, {3, {x, y}}});
   EXPECT_EQ(endScoreOfPosition(gs, 1), 1.0);
   // Just outside: nobody scores.
-  gs = withStones(2, {{1, {2.375f, std::nextafter(edgeY, 100.0f)}}});
+  float outsideY = y;
+  while (!(teeDistance(x, outsideY) > SCORING_DISTANCE)) outsideY = floatSteps(outsideY, 1);
+  gs = withStones(2, {{1, {x, outsideY}}});
   EXPECT_EQ(endScoreOfPosition(gs, 1), 0.0);
 }
 

@@ -1,0 +1,30 @@
+#pragma once
+// SearchNode: the four candidate sets of one position (draw and hit grid, spin 0 and 1).
+// One is created for every search call, at the top and at every recursive step.
+
+#include <cstdint>
+
+#include "driver/game_state.h"
+#include "search/search_best_move.h"
+
+namespace varrowmere {
+
+// Searcher slots: draw spin 0, draw spin 1, hit spin 0, hit spin 1.
+inline constexpr int SEARCHERS_PER_NODE = 4;
+
+// Index of the first greatest of values[0..count): a later entry wins only when strictly
+// greater.
+int32_t firstGreatest(const double* values, int32_t count);
+
+class SearchNode {
+ public:
+  // Best expected value for the side to play at gs, searching depth >= 1 plies (a lower
+  // depth counts as 1); best gets its shot. Of equal values the first in the order
+  // (draw, spin 0), (hit, spin 0), (draw, spin 1), (hit, spin 1) wins.
+  double search(const GameState& gs, int32_t depth, ShotVector& best);
+
+ private:
+  SearchBestMove searchers_m[SEARCHERS_PER_NODE];
+};
+
+}  // namespace varrowmere

@@ -37,7 +37,9 @@ test-asan: build-asan
 test: test-release test-asan
 
 run: build
-	./$(BUILD)/varrowmere
+	@rm -rf $(BUILD)/game && mkdir -p $(BUILD)/game
+	./$(BUILD)/varrowmere-match --ends 2 --svg $(BUILD)/game --log $(BUILD)/game/game.jsonl
+	@echo "The pictures of the house after each end and the game's log are in $(CURDIR)/$(BUILD)/game"
 
 bench: build
 	@found=0; for b in $(BUILD)/bench/bench_*; do \

@@ -1,0 +1,155 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <sstream>
+
+#include "house_svg.h"
+#include "match_log.h"
+#include "match_options.h"
+#include "match_stats.h"
+
+using namespace varrowmere;
+using namespace varrowmere::match;
+
+namespace {
+
+int count(const std::string& text, const std::string& what) {
+  int n = 0;
+  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+GameResult result(int red, int yellow) {
+  GameResult g;
+  g.total[0] = red;
+  g.total[1] = yellow;
+  g.winner = red == yellow ? -1 : (red > yellow ? 0 : 1);
+  return g;
+}
+
+}  // namespace
+
+TEST(MatchStats, CountsResultsAndGivesAStudentInterval) {
+  // Differences +2, -1, 0, +3: mean 1, sample deviation sqrt(10/3), t(3) = 3.182.
+  const MatchSummary s = summarize({result(3, 1), result(0, 1), result(2, 2), result(4, 1)});
+  EXPECT_EQ(s.games, 4);
+  EXPECT_EQ(s.wins, 2);
+  EXPECT_EQ(s.losses, 1);
+  EXPECT_EQ(s.draws, 1);
+  EXPECT_DOUBLE_EQ(s.meanDifference, 1.0);
+  EXPECT_NEAR(s.halfWidth, 3.182 * std::sqrt(10.0 / 3.0) / 2.0, 1e-9);
+
+  // A forfeit counts as the loss it is, whatever the score stood at.
+  GameResult forfeit = result(3, 0);
+  forfeit.forfeit = 0;
+  forfeit.winner = 1;
+  const MatchSummary f = summarize({forfeit});
+  EXPECT_EQ(f.losses, 1);
+  EXPECT_TRUE(std::isinf(f.halfWidth));
+
+  EXPECT_NEAR(studentT975(19), 2.093, 1e-9);
+  EXPECT_NEAR(studentT975(60), 2.000, 0.001);
+  EXPECT_NEAR(studentT975(1000000), 1.95996, 0.0001);
+}
+
+TEST(MatchOptions, ReadsEveryOptionAndRefusesBadValues) {
+  const char* argv[] = {
+      "m",       "--red", "draw",   "--yellow", "sh -c 'x'", "--ends",  "2",
+      "--games", "20",    "--time", "2.5",      "--noise",   "0",       "--seed",
+      "42",      "--svg", "pics",   "--log",    "g.jsonl",   "--quiet", "--ready-timeout",
+      "3"};
+  MatchOptions o;
+  std::string error;
+  ASSERT_TRUE(parseOptions(int(std::size(argv)), argv, o, error)) << error;
+  EXPECT_EQ(o.red, "draw");
+  EXPECT_EQ(o.yellow, "sh -c 'x'");
+  EXPECT_EQ(o.ends, 2);
+  EXPECT_EQ(o.games, 20);
+  EXPECT_DOUBLE_EQ(o.thinkingTime, 2.5);
+  EXPECT_DOUBLE_EQ(o.noise, 0.0);
+  EXPECT_TRUE(o.seedGiven);
+  EXPECT_EQ(o.seed, 42u);
+  EXPECT_EQ(o.svgFolder, "pics");
+  EXPECT_EQ(o.logFile, "g.jsonl");
+  EXPECT_TRUE(o.quiet);
+  EXPECT_DOUBLE_EQ(o.readyTimeout, 3.0);
+
+  MatchOptions defaults;
+  EXPECT_EQ(defaults.ends, 8);
+  EXPECT_DOUBLE_EQ(defaults.thinkingTime, 438.0);
+  EXPECT_DOUBLE_EQ(defaults.noise, 1.0);
+
+  for (const auto& bad : std::vector<std::vector<const char*>>{{"m", "--ends", "0"},
+                                                               {"m", "--ends", "two"},
+                                                               {"m", "--time", "-1"},
+                                                               {"m", "--noise", "nan"},
+                                                               {"m", "--seed", "-3"},
+                                                               {"m", "--games"},
+                                                               {"m", "--colour", "red"},
+                                                               {"m", "stray"}}) {
+    MatchOptions ignored;
+    EXPECT_FALSE(parseOptions(int(bad.size()), bad.data(), ignored, error)) << bad[1];
+    EXPECT_FALSE(error.empty());
+  }
+}
+
+TEST(MatchLog, WritesOneJsonObjectPerLineWithEscapedText) {
+  std::ostringstream text;
+  MatchLog log(text);
+  ShotRecord shot;
+  shot.end = 1;
+  shot.shot = 2;
+  shot.player = 1;
+  shot.asked = ShotVector{0.25f, -30.0f, true};
+  shot.delivered = ShotVector{0.2500001f, -30.01f, true};
+  shot.after = GameState::zero();
+  shot.after.stonePos[2][0] = 2.375f;
+  shot.after.stonePos[2][1] = 4.88f;
+  log.onShot(shot);
+  GameResult game = result(0, 0);
+  game.forfeit = 0;
+  game.winner = 1;
+  game.reason = "answered GO with \"x\\y\"\n";
+  log.onGameOver(game);
+  const std::string out = text.str();
+  EXPECT_EQ(count(out, "\n"), 2);
+  EXPECT_NE(out.find("\"player\":\"yellow\""), std::string::npos) << out;
+  EXPECT_NE(out.find("\"asked\":[0.25,-30,1]"), std::string::npos) << out;
+  EXPECT_NE(out.find("[2.375,4.88000011]"), std::string::npos) << out;
+  EXPECT_NE(out.find("\"reason\":\"answered GO with \\\"x\\\\y\\\"\\u000a\""), std::string::npos)
+      << out;
+  EXPECT_NE(out.find("\"winner\":\"yellow\",\"forfeit\":\"red\""), std::string::npos) << out;
+}
+
+TEST(HousePicture, DrawsRingsLinesAndEveryStoneInPlayNumberedAndColoured) {
+  EndRecord end;
+  end.game = 0;
+  end.end = 2;
+  end.hammer = 0;  // red throws the odd stones
+  end.points[0] = 1;
+  end.total[0] = 1;
+  end.position = GameState::zero();
+  end.position.stonePos[1][0] = 2.375f;  // red, on the button: scores
+  end.position.stonePos[1][1] = 4.9f;
+  end.position.stonePos[0][0] = 3.0f;  // yellow, in the house
+  end.position.stonePos[0][1] = 5.5f;
+  end.position.stonePos[6][0] = 2.2f;  // yellow guard
+  end.position.stonePos[6][1] = 8.0f;
+  const std::string names[2] = {"draw", "a <b>"};
+  const std::string svg = houseSvg(end, names);
+  EXPECT_EQ(svg.rfind("<svg", 0), 0u);
+  EXPECT_NE(svg.find("</svg>"), std::string::npos);
+  // Four house circles plus three stones.
+  EXPECT_EQ(count(svg, "<circle"), 7);
+  EXPECT_EQ(count(svg, "fill=\"#d62828\""), 1);
+  EXPECT_EQ(count(svg, "fill=\"#f2c230\""), 2);
+  EXPECT_EQ(count(svg, "stroke=\"#1f9d3a\""), 1);  // the one scoring stone
+  EXPECT_NE(svg.find(">2</text>"), std::string::npos);
+  EXPECT_NE(svg.find(">1</text>"), std::string::npos);
+  EXPECT_NE(svg.find(">7</text>"), std::string::npos);
+  EXPECT_NE(svg.find("hog line"), std::string::npos);
+  EXPECT_NE(svg.find("Game 1, end 3"), std::string::npos);
+  EXPECT_NE(svg.find("red scores 1"), std::string::npos);
+  EXPECT_NE(svg.find("a &lt;b&gt;"), std::string::npos);
+}

@@ -1,0 +1,35 @@
+#pragma once
+// The referee's command line.
+
+#include <cstdint>
+#include <string>
+
+#include "game.h"
+#include "process_player.h"
+
+namespace varrowmere::match {
+
+struct MatchOptions {
+  // What plays each colour: a built-in opponent's name or a command line for /bin/sh -c;
+  // empty: the built player.
+  std::string red, yellow;
+  int ends = DEFAULT_ENDS;
+  int games = 1;
+  double thinkingTime = INITIAL_THINKING_TIME;
+  double noise = 1.0;  // multiplies the delivery noise; 0 plays every shot exactly
+  uint64_t seed = 0;
+  bool seedGiven = false;
+  std::string svgFolder;  // empty: no pictures
+  std::string logFile;    // empty: no log
+  bool quiet = false;     // only a line per game
+  double readyTimeout = DEFAULT_READY_TIMEOUT;
+  bool help = false;
+};
+
+// Reads argv into options. Returns false with a message for a person on bad input.
+bool parseOptions(int argc, const char* const* argv, MatchOptions& options, std::string& error);
+
+// The help text.
+std::string usageText();
+
+}  // namespace varrowmere::match

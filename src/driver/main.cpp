@@ -4,12 +4,15 @@
 #include <thread>
 
 #include "candidates/candidates.h"
+#include "driver/allocator.h"
 #include "driver/reader.h"
 #include "physics/motion.h"
 
 int main() {
   // A server that has gone away must not kill us mid-write; the read then sees end of input.
   std::signal(SIGPIPE, SIG_IGN);
+
+  varrowmere::tuneAllocator();
 
   // Start-up tables, in this order, before the first command is read; read-only afterwards.
   varrowmere::buildChordTable();

@@ -28,8 +28,7 @@ Evaluation_CIG::Evaluation_CIG() : Evaluation_CIG(frontGuard, backBlock) {}
 Evaluation_CIG::Evaluation_CIG(GuardTable& frontTable, GuardTable& backTable)
     : frontTable_m(&frontTable), backTable_m(&backTable) {}
 
-double Evaluation_CIG::evaluate(const GameState& position, int side) const {
-  CigBoard board;
+void fillCigBoard(const GameState& position, int side, CigBoard& board) {
   board.position = position;
   board.side = side;
   const StoneRanking ranking = rankStones(position);
@@ -39,19 +38,17 @@ double Evaluation_CIG::evaluate(const GameState& position, int side) const {
     board.rankedDist[r] = ranking.rankedDist[r];
   }
   fillNumberRank(ranking, board.numberRank);
+}
 
+double Evaluation_CIG::evaluate(const GameState& position, int side) const {
+  CigBoard board;
+  fillCigBoard(position, side, board);
   double own = 0.0, other = 0.0;
   for (int32_t r = 0; r < board.count; ++r) {
     const int32_t s = board.rankedStones[r];
-    const float x = position.stonePos[s][0];
-    const float y = position.stonePos[s][1];
-    const double p = positionValue(x, y);
+    const double p = positionValue(position.stonePos[s][0], position.stonePos[s][1]);
     const double g = guardValue(board, s);
-    double rank = 0.0;
-    if (inHouseSingle(x, y)) {
-      rank = 1.0 / board.numberRank[s];
-      if (side == 1) rank = std::pow(rank, expRank);
-    }
+    const double rank = rankTerm(board, s);
     const double a = avoidFactor(board, s);
     const double term = (weightPosition * p + weightRank * rank) * (g + weightAvoid * a);
     if (s % 2 == side) {
@@ -61,6 +58,14 @@ double Evaluation_CIG::evaluate(const GameState& position, int side) const {
     }
   }
   return own - other;
+}
+
+double Evaluation_CIG::rankTerm(const CigBoard& board, int32_t stone) const {
+  if (!inHouseSingle(board.position.stonePos[stone][0], board.position.stonePos[stone][1])) {
+    return 0.0;
+  }
+  const double rank = 1.0 / board.numberRank[stone];
+  return board.side == 1 ? std::pow(rank, expRank) : rank;
 }
 
 double Evaluation_CIG::positionValue(float x, float y) const {

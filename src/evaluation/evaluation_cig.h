@@ -40,6 +40,9 @@ struct CigBoard {
   int32_t numberRank[STONE_COUNT] = {};
 };
 
+// Copies the position, stores side, ranks the stones and fills numberRank.
+void fillCigBoard(const GameState& position, int side, CigBoard& board);
+
 // Keeps no state besides its parameters; evaluate may run on several threads at once. The
 // guard-table lookups keep their output vectors per thread, so evaluations allocate nothing
 // after a thread's first.
@@ -54,6 +57,7 @@ class Evaluation_CIG final : public AbstEvaluation {
 
   // The parts of a stone's term, on a filled board.
   double positionValue(float x, float y) const;
+  double rankTerm(const CigBoard& board, int32_t stone) const;
   double guardValue(const CigBoard& board, int32_t stone) const;
   double avoidFactor(const CigBoard& board, int32_t stone) const;
 

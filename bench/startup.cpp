@@ -101,7 +101,8 @@ int phases() {
   const Clock::time_point tables = Clock::now();
   varrowmere::buildCandidateTables();
   const Clock::time_point done = Clock::now();
-  std::printf("%.6f %.6f %ld\n", seconds(start, tables), seconds(tables, done), residentKb(getpid()));
+  std::printf("%.6f %.6f %ld\n", seconds(start, tables), seconds(tables, done),
+              residentKb(getpid()));
   return 0;
 }
 

@@ -20,15 +20,15 @@ inline constexpr double SAMPLE_TEE_LINE_Y = double{4.88f};
 // template and fills simulated, after, value, expected, chosen and deep; index, sampled,
 // representative and locus come from the template.
 struct CandidateCell {
-  int32_t index = 0;            // row * countX + column in its grid
-  bool simulated = false;       // after holds the simulated result
-  GameState after;              // position after the shot (meaningful once simulated)
-  double value = VALUE_NONE;    // own value, for the player who plays the shot
-  double expected = VALUE_NONE; // value averaged over the neighbour list
-  bool chosen = false;          // takes part in the choice of the best cell
-  bool deep = false;            // is to be searched
-  bool sampled = false;         // evaluated itself; otherwise takes its representative's value
-  int32_t representative = 0;   // nearest sampled cell (the cell itself when sampled)
+  int32_t index = 0;                 // row * countX + column in its grid
+  bool simulated = false;            // after holds the simulated result
+  GameState after;                   // position after the shot (meaningful once simulated)
+  double value = VALUE_NONE;         // own value, for the player who plays the shot
+  double expected = VALUE_NONE;      // value averaged over the neighbour list
+  bool chosen = false;               // takes part in the choice of the best cell
+  bool deep = false;                 // is to be searched
+  bool sampled = false;              // evaluated itself; otherwise takes its representative's value
+  int32_t representative = 0;        // nearest sampled cell (the cell itself when sampled)
   const GridLocus* locus = nullptr;  // the cell's delivered stone and neighbour list
 };
 

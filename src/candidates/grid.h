@@ -12,14 +12,14 @@ namespace varrowmere {
 
 // The parameters of one grid. A negative step means a single column (row).
 struct GridSpec {
-  double stepX = 0.0;     // column spacing of the targets (m)
-  double stepY = 0.0;     // row spacing (m)
-  double cutoff = 0.0;    // neighbour-weight threshold, in standard deviations
-  double xMin = 0.0;      // x of column 0
-  double xMax = 0.0;      // end of the x range
-  double yMin = 0.0;      // y of row 0
-  double yMax = 0.0;      // end of the y range
-  double hitPower = 0.0;  // < 0: targets are draws; else hits passing at this speed (m/s)
+  double stepX = 0.0;        // column spacing of the targets (m)
+  double stepY = 0.0;        // row spacing (m)
+  double cutoff = 0.0;       // neighbour-weight threshold, in standard deviations
+  double xMin = 0.0;         // x of column 0
+  double xMax = 0.0;         // end of the x range
+  double yMin = 0.0;         // y of row 0
+  double yMax = 0.0;         // end of the y range
+  double hitPower = 0.0;     // < 0: targets are draws; else hits passing at this speed (m/s)
   int32_t colStep = 1;       // every colStep-th column of a sampled row is sampled
   int32_t rowStepStart = 1;  // first row step of the sampling
   int32_t rowStepNear = 1;   // row step where stones stop beyond the tee line, in the house

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <vector>
 
 #include "physics/motion.h"
@@ -11,8 +12,9 @@ namespace varrowmere {
 namespace {
 
 // One step of the straight reference delivery, in its own frame: it starts at the origin
-// heading towards -y with curl sign +1 and full steps from the first.
-struct ReferenceRow {
+// heading towards -y with curl sign +1 and full steps from the first. Also a point between
+// two steps, every field interpolated linearly.
+struct ReferencePoint {
   double x, y;
   double heading;    // direction of motion (rad), unwrapped
   double speed;      // m/s; 0 on the last row, the rest point
@@ -20,13 +22,8 @@ struct ReferenceRow {
   double stopAngle;  // angle from the heading to the rest point (rad, counter-clockwise > 0)
 };
 
-// A point between two reference rows: u = row + fraction.
-struct ReferencePoint {
-  double x, y, heading, speed, stopDist, stopAngle;
-};
-
-std::vector<ReferenceRow> buildReference() {
-  std::vector<ReferenceRow> rows;
+std::vector<ReferencePoint> buildReference() {
+  std::vector<ReferencePoint> rows;
   rows.reserve(static_cast<std::size_t>(SHOT_REFERENCE_TOP_SPEED * STEPS_PER_SPEED) + 2);
   double x = 0.0, y = 0.0, vx = 0.0, vy = -SHOT_REFERENCE_TOP_SPEED;
   double v = SHOT_REFERENCE_TOP_SPEED;
@@ -38,10 +35,10 @@ std::vector<ReferenceRow> buildReference() {
     y += vy * STEP_DT;
     v = frictionStep(vx, vy, 1.0);
     // The last moving steps turn sharply; keep the heading continuous across +-pi.
-    if (v != 0.0) heading += std::remainder(std::atan2(vy, vx) - heading, 2.0 * M_PI);
+    if (v != 0.0) heading += std::remainder(std::atan2(vy, vx) - heading, 2.0 * std::numbers::pi);
   }
-  const ReferenceRow rest = rows.back();
-  for (ReferenceRow& row : rows) {
+  const ReferencePoint rest = rows.back();
+  for (ReferencePoint& row : rows) {
     const double dx = rest.x - row.x, dy = rest.y - row.y;
     const double hx = std::cos(row.heading), hy = std::sin(row.heading);
     row.stopDist = std::hypot(dx, dy);
@@ -52,28 +49,35 @@ std::vector<ReferenceRow> buildReference() {
   return rows;
 }
 
-const std::vector<ReferenceRow>& reference() {
-  static const std::vector<ReferenceRow> rows = buildReference();
+const std::vector<ReferencePoint>& reference() {
+  static const std::vector<ReferencePoint> rows = buildReference();
   return rows;
 }
 
+// The reference at fractional row u (clamped to the reference).
 ReferencePoint referenceAt(double u) {
-  const std::vector<ReferenceRow>& rows = reference();
+  const std::vector<ReferencePoint>& rows = reference();
   const auto last = static_cast<int32_t>(rows.size()) - 1;
+  if (!(u > 0.0)) u = 0.0;
+  if (u > last) u = last;
   const int32_t n = std::clamp(static_cast<int32_t>(std::floor(u)), 0, last - 1);
   const double f = u - n;
-  const ReferenceRow& a = rows[n];
-  const ReferenceRow& b = rows[n + 1];
+  const ReferencePoint& a = rows[n];
+  const ReferencePoint& b = rows[n + 1];
   const auto mix = [f](double p, double q) { return p + (q - p) * f; };
-  return {mix(a.x, b.x),           mix(a.y, b.y),        mix(a.heading, b.heading),
-          mix(a.speed, b.speed),   mix(a.stopDist, b.stopDist), mix(a.stopAngle, b.stopAngle)};
+  return {mix(a.x, b.x),
+          mix(a.y, b.y),
+          mix(a.heading, b.heading),
+          mix(a.speed, b.speed),
+          mix(a.stopDist, b.stopDist),
+          mix(a.stopAngle, b.stopAngle)};
 }
 
 // Fractional row of the reference where it moves at `speed` (speeds fall along the rows).
 double rowOfSpeed(double speed) {
-  const std::vector<ReferenceRow>& rows = reference();
-  const auto it = std::partition_point(rows.begin(), rows.end(),
-                                       [speed](const ReferenceRow& r) { return r.speed >= speed; });
+  const std::vector<ReferencePoint>& rows = reference();
+  const auto it = std::partition_point(
+      rows.begin(), rows.end(), [speed](const ReferencePoint& r) { return r.speed >= speed; });
   const auto n = std::clamp<std::ptrdiff_t>(it - rows.begin() - 1, 0, rows.size() - 2);
   const double a = rows[n].speed, b = rows[n + 1].speed;
   return n + std::clamp((a - speed) / (a - b), 0.0, 1.0);
@@ -111,12 +115,12 @@ void mapReference(const Delivery& d, double s, const ReferencePoint& to, double&
 // The draw that comes to rest at the aim point. Returns false when the aim lies beyond the
 // fastest delivery (d is then that delivery towards the aim).
 bool solveDraw(double aimX, double aimY, double s, Delivery& d) {
-  const std::vector<ReferenceRow>& rows = reference();
+  const std::vector<ReferencePoint>& rows = reference();
   const double dx = aimX - DELIVERY_X, dy = aimY - DELIVERY_Y;
   const double reach = std::hypot(dx, dy);
   const double length = std::min(reach, rows.front().stopDist);
   const auto it = std::partition_point(
-      rows.begin(), rows.end(), [length](const ReferenceRow& r) { return r.stopDist >= length; });
+      rows.begin(), rows.end(), [length](const ReferencePoint& r) { return r.stopDist >= length; });
   const auto n = std::clamp<std::ptrdiff_t>(it - rows.begin() - 1, 0, rows.size() - 2);
   const double a = rows[n].stopDist, b = rows[n + 1].stopDist;
   d.u = n + std::clamp((a - length) / (a - b), 0.0, 1.0);
@@ -141,7 +145,10 @@ bool solveHit(double aimX, double aimY, double s, double power, Delivery& d) {
   int32_t lo = 0, hi = static_cast<int32_t>(std::floor(uPass));
   while (lo < hi) {
     const int32_t mid = (lo + hi + 1) / 2;
-    if (distanceAt(mid) >= length) lo = mid; else hi = mid - 1;
+    if (distanceAt(mid) >= length)
+      lo = mid;
+    else
+      hi = mid - 1;
   }
   const double uEnd = std::min(lo + 1.0, uPass);
   const double a = distanceAt(lo), b = distanceAt(uEnd);
@@ -157,10 +164,8 @@ bool solveHit(double aimX, double aimY, double s, double power, Delivery& d) {
 // True when the stone of delivery d reaches the table region while moving, so that
 // vec_to_locus_deliver accepts it: its rest point lies clearly below TABLE_MOTION_Y.
 bool deliverable(const Delivery& d, double s) {
-  const std::vector<ReferenceRow>& rows = reference();
-  const ReferenceRow& r = rows.back();
   double x = 0.0, y = 0.0;
-  mapReference(d, s, {r.x, r.y, r.heading, r.speed, r.stopDist, r.stopAngle}, x, y);
+  mapReference(d, s, reference().back(), x, y);
   return y < TABLE_MOTION_Y - SHOT_DELIVERY_MARGIN;
 }
 
@@ -228,10 +233,10 @@ bool makeShot(const Request& r, ShotVector* shot, StoneLocus* delivered) {
     const bool arrived = vec_to_locus_deliver(trial, locus);
     double x = 0.0, y = 0.0;
     if (!arrived || !landing(r, locus, x, y)) {
-      // Nothing to measure: the reference's answer stands.
-      if (attempt == 0 && delivered != nullptr) *delivered = locus;
-      if (attempt == 0) return arrived;
-      break;
+      // Nothing to measure (a hit passing in free flight): the reference's answer stands.
+      if (attempt > 0) break;
+      if (delivered != nullptr) *delivered = locus;
+      return arrived;
     }
     const double missX = r.target.x - x, missY = r.target.y - y;
     const double miss = std::hypot(missX, missY);

@@ -1,12 +1,11 @@
 // The candidate tables as start-up builds them.
 
-#include "candidates/candidates.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <vector>
 
+#include "candidates/candidates.h"
 #include "platform/shot_maker.h"
 
 namespace varrowmere {
@@ -110,7 +109,8 @@ TEST_F(CandidateTablesTest, NeighbourListsHoldTheCellAndSumToOne) {
   }
   // Draw stops 0.145 m apart: a cell in the middle of the grid has its 3-sigma disc full
   // (radius about 0.56 m, 3 to 4 cells each way).
-  const std::vector<NeighbourWeight>& middle = gridTable(GridKind::Draw, 0).loci[30 * 26 + 13].neighbours;
+  const std::vector<NeighbourWeight>& middle =
+      gridTable(GridKind::Draw, 0).loci[30 * 26 + 13].neighbours;
   EXPECT_GT(middle.size(), 40u);
   EXPECT_LT(middle.size(), 60u);
   // The hit grid's stops lie far apart (different aims, long runs): few neighbours.

@@ -1,12 +1,13 @@
 // The grid routines on hand-made grids, where the right answer is known by construction.
 
+#include "candidates/grid.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <vector>
 
 #include "candidates/cell_template.h"
-#include "candidates/grid.h"
 
 namespace varrowmere {
 namespace {
@@ -84,8 +85,7 @@ TEST(NeighbourWeights, ThresholdIsTheNormalDensityAtTheCutoff) {
 TEST(NeighbourWeights, ListsKeepPairsAboveTheThresholdAndNormalise) {
   // The distance at which a pair's weight equals the 3-sigma threshold.
   const double n2 = 1.0 / NEIGHBOUR_TWO_PI_VARIANCE;
-  const double edge =
-      std::sqrt(NEIGHBOUR_TWO_VARIANCE * std::log(n2 / neighbourThreshold(3.0)));
+  const double edge = std::sqrt(NEIGHBOUR_TWO_VARIANCE * std::log(n2 / neighbourThreshold(3.0)));
   GridTable table;
   table.countX = 4;
   table.countY = 1;

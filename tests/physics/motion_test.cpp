@@ -79,7 +79,9 @@ TEST_F(MotionTest, TrajectoryRowsAreIndexedByStepsLeft) {
 TEST_F(MotionTest, DistanceBinsDescribeTheLastPointOfEachBin) {
   for (int32_t k = 0; k < TRAJECTORY_COUNT; k += 37) {
     const TrajectoryPoint* rows = stepTable[k];
-    const auto binOf = [](double dist) { return static_cast<int32_t>(std::floor(dist * STEPS_PER_SPEED)); };
+    const auto binOf = [](double dist) {
+      return static_cast<int32_t>(std::floor(dist * STEPS_PER_SPEED));
+    };
     const int32_t topBin = binOf(rows[lastRow(k)].dist);
     ASSERT_EQ(lastBin(k), topBin);
     int32_t nearestFarther = lastRow(k);  // stepsLeft of the nearest point of farther bins
@@ -259,9 +261,9 @@ TEST_F(MotionTest, UndeliverableShotIsReportedAndHandedBackAtRest) {
 TEST_F(MotionTest, WildShotVectorsEndWithoutHangingOrLeavingTheTables) {
   const float inf = std::numeric_limits<float>::infinity();
   const float nan = std::numeric_limits<float>::quiet_NaN();
-  const ShotVector wild[] = {{nan, -30.0f, false}, {0.0f, nan, true},      {inf, -30.0f, false},
-                             {0.0f, -inf, true},   {0.0f, 1e30f, false},   {0.0f, -1e30f, true},
-                             {3e38f, 3e38f, false}, {0.0f, 35.0f, false},  {0.0f, 0.0f, true},
+  const ShotVector wild[] = {{nan, -30.0f, false},  {0.0f, nan, true},    {inf, -30.0f, false},
+                             {0.0f, -inf, true},    {0.0f, 1e30f, false}, {0.0f, -1e30f, true},
+                             {3e38f, 3e38f, false}, {0.0f, 35.0f, false}, {0.0f, 0.0f, true},
                              {-1e-30f, 0.0f, false}};
   for (const ShotVector& shot : wild) {
     StoneLocus locus;

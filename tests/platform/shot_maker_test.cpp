@@ -38,8 +38,9 @@ TrajectoryPoint restOf(const ShotVector& shot) {
   return locus.cur;
 }
 
-// Whether the delivered stone passes within `reach` of (x, y) at a speed within SHOT_SPEED_TOLERANCE
-// of `power`: every step of its path is a straight segment, with the speed linear along it.
+// Whether the delivered stone passes within `reach` of (x, y) at a speed within
+// SHOT_SPEED_TOLERANCE of `power`: every step of its path is a straight segment, with the speed
+// linear along it.
 bool passes(const ShotVector& shot, double x, double y, double power, double reach) {
   StoneLocus locus;
   if (!vec_to_locus_deliver(shot, locus)) return false;

@@ -145,10 +145,11 @@ bool solveHit(double aimX, double aimY, double s, double power, Delivery& d) {
   int32_t lo = 0, hi = static_cast<int32_t>(std::floor(uPass));
   while (lo < hi) {
     const int32_t mid = (lo + hi + 1) / 2;
-    if (distanceAt(mid) >= length)
+    if (distanceAt(mid) >= length) {
       lo = mid;
-    else
+    } else {
       hi = mid - 1;
+    }
   }
   const double uEnd = std::min(lo + 1.0, uPass);
   const double a = distanceAt(lo), b = distanceAt(uEnd);

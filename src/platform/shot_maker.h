@@ -5,9 +5,11 @@
 // How it solves: the step rule depends only on the velocity relative to its own direction,
 // so every delivery is a rotated (spin 1: also mirrored) copy of one straight reference
 // delivery, integrated once from SHOT_REFERENCE_TOP_SPEED down to rest. The speed follows
-// from the delivery-to-target distance on that reference, the direction from its chord angle;
-// a few corrections against the real delivery (vec_to_locus_deliver and the stop it predicts)
-// close what the interpolation of the reference leaves.
+// from the delivery-to-target distance on that reference, the direction from its chord angle.
+// The answer is then delivered for real (vec_to_locus_deliver and the stop it predicts); if it
+// misses by more than SHOT_CORRECTION_GOAL, the next try aims off by the miss, which closes
+// what the interpolation of the reference leaves; that is a few hundredths of a millimetre, so
+// the first delivery nearly always stands.
 //
 // Both routines are safe to call from several threads at once (the reference is built once,
 // on first use) and allocate nothing after that.
@@ -27,9 +29,9 @@ inline constexpr double SHOT_SPEED_TOLERANCE = 0.01;
 inline constexpr double SHOT_CORRECTION_GOAL = 0.0001;
 // Real deliveries tried at most per shot (the first checks the reference's answer).
 inline constexpr int SHOT_CORRECTION_LIMIT = 6;
-// A draw whose stop lies this close (m) below TABLE_MOTION_Y, or above it, is not checked
-// against vec_to_locus_deliver, which would report it as undeliverable: the reference's answer
-// stands (its stop is the brute-force stop of the step rule).
+// A shot whose stone would rest less than this (m) below TABLE_MOTION_Y, or above it, is not
+// checked against vec_to_locus_deliver, which would report it as undeliverable: the
+// reference's answer stands (it is the step rule's own path, turned onto the target).
 inline constexpr double SHOT_DELIVERY_MARGIN = 0.001;
 
 // A target point handed to the shot maker: sheet coordinates (m) and the curl direction.

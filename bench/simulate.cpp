@@ -10,6 +10,8 @@
 // repeatedly, and the best repetition's time counts (the machine may be shared). Times are
 // the thread's CPU time.
 
+#include "physics/simulate.h"
+
 #include <time.h>
 
 #include <algorithm>
@@ -23,7 +25,6 @@
 #include "candidates/candidates.h"
 #include "physics/motion.h"
 #include "physics/reference_sim.h"
-#include "physics/simulate.h"
 
 namespace varrowmere {
 namespace {
@@ -95,8 +96,8 @@ std::vector<Candidate> allCandidates() {
       const GridTable& table = gridTable(kinds[g], spin);
       for (int32_t c = 0; c < table.total; ++c) {
         const StoneLocus& locus = table.loci[c].locus;
-        all.push_back({locus, ShotVector{locus.shot[0], locus.shot[1], locus.spin != 0},
-                       2 * spin + g, c});
+        all.push_back(
+            {locus, ShotVector{locus.shot[0], locus.shot[1], locus.spin != 0}, 2 * spin + g, c});
       }
     }
   }
@@ -151,8 +152,10 @@ Comparison compare(const GameState& in, const GameState& fast, const GameState& 
     const int s = c.worstStone;
     const GameState& kept = stoneInPlay(fast, s) ? fast : ref;
     bool alone = true;
-    for (int i = 0; i < std::min(in.shotNum, STONE_COUNT); ++i) alone = alone && !stoneInPlay(in, i);
-    if (alone && s == in.shotNum && &kept == &fast && !inMovingArea(fast.stonePos[s][0], fast.stonePos[s][1]))
+    for (int i = 0; i < std::min(in.shotNum, STONE_COUNT); ++i)
+      alone = alone && !stoneInPlay(in, i);
+    if (alone && s == in.shotNum && &kept == &fast &&
+        !inMovingArea(fast.stonePos[s][0], fast.stonePos[s][1]))
       c.cause = LONE_SHOT;
     else if (nearLimit(kept.stonePos[s][0], kept.stonePos[s][1]))
       c.cause = AT_LIMIT;
@@ -181,9 +184,9 @@ void printCase(const Case& c) {
               GRID_NAMES[c.candidate->grid], c.candidate->cell, CAUSE_NAMES[c.comparison.cause],
               c.comparison.playMismatch ? "in play in one only" : "apart", s);
   if (s >= 0)
-    std::printf(" fast (%.4f, %.4f) reference (%.4f, %.4f) from (%.3f, %.3f)", c.fast.stonePos[s][0],
-                c.fast.stonePos[s][1], c.ref.stonePos[s][0], c.ref.stonePos[s][1],
-                c.in.stonePos[s][0], c.in.stonePos[s][1]);
+    std::printf(" fast (%.4f, %.4f) reference (%.4f, %.4f) from (%.3f, %.3f)",
+                c.fast.stonePos[s][0], c.fast.stonePos[s][1], c.ref.stonePos[s][0],
+                c.ref.stonePos[s][1], c.in.stonePos[s][0], c.in.stonePos[s][1]);
   std::printf(", largest distance %.4f m\n", c.comparison.worst);
 }
 
@@ -214,7 +217,8 @@ int main(int argc, char** argv) {
   long agreeing = 0, compared = 0;
   uint64_t signature = 1469598103934665603ull;
 
-  std::printf("stones  shots      fast/s     us/shot | ref shots  ref/s   ms/shot  speed-up  agree\n");
+  std::printf(
+      "stones  shots      fast/s     us/shot | ref shots  ref/s   ms/shot  speed-up  agree\n");
   for (const int count : STONE_COUNTS) {
     std::vector<GameState> positions;
     for (int p = 0; p < positionsPerCount; ++p) positions.push_back(makePosition(rng, count));
@@ -257,8 +261,8 @@ int main(int argc, char** argv) {
       if (cmp.agree) {
         ++agreeHere;
       } else {
-        failures.push_back({cmp, count, static_cast<int>(p), &candidates[c], positions[p],
-                            fastOut[k], ref});
+        failures.push_back(
+            {cmp, count, static_cast<int>(p), &candidates[c], positions[p], fastOut[k], ref});
       }
     }
     agreeing += agreeHere;
@@ -271,19 +275,21 @@ int main(int argc, char** argv) {
 
   std::printf("\nagreement: %ld of %ld shots (%.2f%%)\n", agreeing, compared,
               100.0 * static_cast<double>(agreeing) / static_cast<double>(compared));
-  std::printf("largest stone difference per shot: median %.6f m, 95th percentile %.6f m, "
-              "99th percentile %.6f m\n",
-              percentile(allWorst, 0.5), percentile(allWorst, 0.95), percentile(allWorst, 0.99));
+  std::printf(
+      "largest stone difference per shot: median %.6f m, 95th percentile %.6f m, "
+      "99th percentile %.6f m\n",
+      percentile(allWorst, 0.5), percentile(allWorst, 0.95), percentile(allWorst, 0.99));
   long mismatches = 0, causes[3] = {};
   for (const Case& f : failures) {
     mismatches += f.comparison.playMismatch;
     ++causes[f.comparison.cause];
   }
-  std::printf("disagreements: %zu (%ld with a stone in play in one result only)\n",
-              failures.size(), mismatches);
+  std::printf("disagreements: %zu (%ld with a stone in play in one result only)\n", failures.size(),
+              mismatches);
   for (int k = 0; k < 3; ++k) std::printf("  %-34s %ld\n", CAUSE_NAMES[k], causes[k]);
-  std::printf("agreement leaving out the lone-shot rule: %.2f%%\n",
-              100.0 * static_cast<double>(agreeing) / static_cast<double>(compared - causes[LONE_SHOT]));
+  std::printf(
+      "agreement leaving out the lone-shot rule: %.2f%%\n",
+      100.0 * static_cast<double>(agreeing) / static_cast<double>(compared - causes[LONE_SHOT]));
   // Other causes first, then by size.
   std::sort(failures.begin(), failures.end(), [](const Case& a, const Case& b) {
     if (a.comparison.cause != b.comparison.cause) return a.comparison.cause > b.comparison.cause;
@@ -291,7 +297,9 @@ int main(int argc, char** argv) {
     return a.comparison.worst > b.comparison.worst;
   });
   std::printf("worst cases:\n");
-  for (std::size_t i = 0; i < std::min<std::size_t>(failures.size(), 16); ++i) printCase(failures[i]);
-  std::printf("signature of the fast results: %016llx\n", static_cast<unsigned long long>(signature));
+  for (std::size_t i = 0; i < std::min<std::size_t>(failures.size(), 16); ++i)
+    printCase(failures[i]);
+  std::printf("signature of the fast results: %016llx\n",
+              static_cast<unsigned long long>(signature));
   return 0;
 }

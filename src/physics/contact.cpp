@@ -38,7 +38,9 @@ Direction heading(const StoneLocus& m) {
 }
 
 // A step count from 64-bit arithmetic: never negative, and never taken for STEPS_NEVER.
-int32_t toSteps(int64_t steps) { return static_cast<int32_t>(std::clamp<int64_t>(steps, 0, STEPS_NEVER - 1)); }
+int32_t toSteps(int64_t steps) {
+  return static_cast<int32_t>(std::clamp<int64_t>(steps, 0, STEPS_NEVER - 1));
+}
 
 void store(ContactMatrix matrix, const StoneLocus& a, const StoneLocus& b, int32_t steps) {
   const int32_t i = a.stoneIndex, j = b.stoneIndex;
@@ -175,8 +177,8 @@ void predictShotContacts(const StoneLocus& shot, StoneLocus* const* resting, int
     store(matrix, shot, *resting[j], hitSteps(shot, resting[j]->cur.x, resting[j]->cur.y));
 }
 
-void predictMovingVsResting(StoneLocus* const* moving, int movingCount,
-                            StoneLocus* const* resting, int restingCount, ContactMatrix matrix) {
+void predictMovingVsResting(StoneLocus* const* moving, int movingCount, StoneLocus* const* resting,
+                            int restingCount, ContactMatrix matrix) {
   for (int i = 0; i < movingCount; ++i) {
     if (moving[i]->active != 1) continue;
     for (int j = 0; j < restingCount; ++j)

@@ -28,8 +28,8 @@ int32_t pairSteps(const StoneLocus& a, const StoneLocus& b);
 void predictShotContacts(const StoneLocus& shot, StoneLocus* const* resting, int restingCount,
                          ContactMatrix matrix);
 // Every moving stone with active = 1 against every stone at rest.
-void predictMovingVsResting(StoneLocus* const* moving, int movingCount,
-                            StoneLocus* const* resting, int restingCount, ContactMatrix matrix);
+void predictMovingVsResting(StoneLocus* const* moving, int movingCount, StoneLocus* const* resting,
+                            int restingCount, ContactMatrix matrix);
 // Every unordered pair of moving stones (list order) of which at least one has active = 1.
 void predictMovingPairs(StoneLocus* const* moving, int movingCount, ContactMatrix matrix);
 

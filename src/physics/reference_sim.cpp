@@ -19,7 +19,8 @@ struct ReferenceStone {
 };
 
 bool placeable(float x, float y) {
-  return std::fabs(x) <= BODY_COORDINATE_LIMIT && std::fabs(y) <= BODY_COORDINATE_LIMIT;
+  return std::fabs(double{x}) <= BODY_COORDINATE_LIMIT &&
+         std::fabs(double{y}) <= BODY_COORDINATE_LIMIT;
 }
 
 // The delivered stone's velocity after the release half step, as vec_to_locus_deliver has it.
@@ -28,16 +29,13 @@ void releaseVelocity(const ShotVector& shot, double& vx, double& vy) {
   vy = shot.vy;
   const double v = std::sqrt(vx * vx + vy * vy);
   const double vHalf = v - DECEL_PER_STEP * 0.5;
-  if (!(vHalf >= STOP_SPEED)) {
+  // Too slow to move, or too fast (or not a number) for Box2D: released at rest.
+  if (!(vHalf >= STOP_SPEED && v <= BODY_SPEED_LIMIT)) {
     vx = 0.0;
     vy = 0.0;
     return;
   }
   frictionStep(vx, vy, curlSign(shot.spin), DECEL_PER_STEP * 0.5, CURL_PER_STEP * 0.5);
-  if (!(std::isfinite(vx) && std::isfinite(vy))) {
-    vx = 0.0;
-    vy = 0.0;
-  }
 }
 
 // One step rule on every moving stone; stones that moved out of the moving area leave play.
@@ -97,7 +95,8 @@ void simulateReference(const GameState& in, const ShotVector& shot, GameState& o
     double vx = 0.0, vy = 0.0;
     releaseVelocity(shot, vx, vy);
     ReferenceStone& stone = stones[count++];
-    stone.body = makeStoneBody(world, static_cast<float>(DELIVERY_X), static_cast<float>(DELIVERY_Y));
+    stone.body =
+        makeStoneBody(world, static_cast<float>(DELIVERY_X), static_cast<float>(DELIVERY_Y));
     stone.body->SetLinearVelocity(b2Vec2(static_cast<float>(vx), static_cast<float>(vy)));
     stone.body->SetAngularVelocity(static_cast<float>(curlSign(shot.spin)) * DELIVERY_OMEGA);
     stone.index = shotNum;

@@ -8,7 +8,8 @@ namespace varrowmere {
 
 namespace {
 
-bool sane(float value, float limit) { return std::fabs(value) <= limit; }
+// Finite and within the limit; a double beyond float range must not be narrowed at all.
+bool sane(double value, double limit) { return std::fabs(value) <= limit; }
 
 b2World* makeWorld() {
   auto* world = new b2World(b2Vec2(0.0f, 0.0f));
@@ -58,19 +59,18 @@ void parkBody(b2Body& body, float x) {
 }
 
 void placeBody(b2Body& body, const StoneLocus& stone, float parkX) {
-  const auto x = static_cast<float>(stone.cur.x), y = static_cast<float>(stone.cur.y);
-  const auto vx = static_cast<float>(stone.cur.vx), vy = static_cast<float>(stone.cur.vy);
-  const auto omega = static_cast<float>(stone.omega);
+  const TrajectoryPoint& p = stone.cur;
   // Box2D has no defence against positions that are not numbers or absurdly far away; such
   // a stone cannot be in a real contact, so its body stays parked.
-  if (!(sane(x, BODY_COORDINATE_LIMIT) && sane(y, BODY_COORDINATE_LIMIT) && std::isfinite(vx) &&
-        std::isfinite(vy) && std::isfinite(omega))) {
+  if (!(sane(p.x, BODY_COORDINATE_LIMIT) && sane(p.y, BODY_COORDINATE_LIMIT) &&
+        sane(p.vx, BODY_SPEED_LIMIT) && sane(p.vy, BODY_SPEED_LIMIT) &&
+        sane(stone.omega, BODY_SPEED_LIMIT))) {
     parkBody(body, parkX);
     return;
   }
-  body.SetTransform(b2Vec2(x, y), 0.0f);
-  body.SetLinearVelocity(b2Vec2(vx, vy));
-  body.SetAngularVelocity(omega);
+  body.SetTransform(b2Vec2(static_cast<float>(p.x), static_cast<float>(p.y)), 0.0f);
+  body.SetLinearVelocity(b2Vec2(static_cast<float>(p.vx), static_cast<float>(p.vy)));
+  body.SetAngularVelocity(static_cast<float>(stone.omega));
 }
 
 void anchorFromBody(StoneLocus& stone, const b2Body& body) {
@@ -84,7 +84,8 @@ void anchorFromBody(StoneLocus& stone, const b2Body& body) {
 
 SimWorld::SimWorld() {
   worldMany_m = makeWorld();
-  for (int i = 0; i < STONE_COUNT; ++i) bodies_m[i] = makeStoneBody(*worldMany_m, parkingX(i), 0.0f);
+  for (int i = 0; i < STONE_COUNT; ++i)
+    bodies_m[i] = makeStoneBody(*worldMany_m, parkingX(i), 0.0f);
   worldTwo_m = makeWorld();
   bodyA_m = makeStoneBody(*worldTwo_m, parkingX(0), 0.0f);
   bodyB_m = makeStoneBody(*worldTwo_m, parkingX(1), 0.0f);

@@ -32,15 +32,18 @@ inline constexpr int32_t POSITION_ITERATIONS = 10;
 // Bodies not in use wait off the sheet (x < 0), three radii (m) apart so that they never
 // touch each other or a stone on the sheet: body i at (-PARKING_SPACING * (i + 1), 0).
 inline constexpr float PARKING_SPACING = 0.435f;
-// A position farther than this (m) from the origin, or not a number, is never handed to
-// Box2D: the body stays parked instead (its stone then reads as out of play).
-inline constexpr float BODY_COORDINATE_LIMIT = 1000.0f;
+// A position farther than this (m) from the origin, a speed (m/s) or angular velocity
+// (rad/s) beyond the other limit, or anything not a number, is never handed to Box2D: the
+// body stays parked instead (its stone then reads as out of play). Real stones stay within a
+// few tens of metres and metres per second.
+inline constexpr double BODY_COORDINATE_LIMIT = 1000.0;
+inline constexpr double BODY_SPEED_LIMIT = 1.0e6;
 
 // Creates a dynamic, awake stone body at (x, y) with the stone fixture.
 b2Body* makeStoneBody(b2World& world, float x, float y);
 // Puts the stone's present state on the body: position (angle 0), velocity and angular
-// velocity, as floats. A state that is not finite or lies beyond BODY_COORDINATE_LIMIT
-// parks the body at (parkX, 0) at rest instead.
+// velocity, as floats. A state outside the limits above parks the body at (parkX, 0) at
+// rest instead.
 void placeBody(b2Body& body, const StoneLocus& stone, float parkX);
 // Re-anchors the stone on its reference trajectory from the body's position, velocity and
 // angular velocity (sets active = 1).

@@ -31,7 +31,8 @@ void clearFlags(EventFlags flags) { std::fill(flags, flags + STONE_COUNT, uint8_
 
 // Reads the locus at (present row - steps) in 64 bits, so that no step count can overflow.
 void readAhead(StoneLocus& locus, int64_t steps) {
-  const int64_t row = std::clamp<int64_t>(int64_t{locus.cur.stepsLeft} - steps, 0, TRAJECTORY_ROW_CAPACITY);
+  const int64_t row =
+      std::clamp<int64_t>(int64_t{locus.cur.stepsLeft} - steps, 0, TRAJECTORY_ROW_CAPACITY);
   readLocus(locus, static_cast<int32_t>(row));
 }
 
@@ -107,8 +108,8 @@ void loadStones(const GameState& gs, StoneLocus (&stones)[STONE_COUNT], int32_t&
   }
 }
 
-void simulateShot(SimWorld& world, const StoneLocus& shot, const StoneLocus* stones,
-                  int32_t count, const GameState& in, GameState& out) {
+void simulateShot(SimWorld& world, const StoneLocus& shot, const StoneLocus* stones, int32_t count,
+                  const GameState& in, GameState& out) {
   // The delivered stone needs a slot of its own.
   const int resting = std::clamp(count, 0, STONE_COUNT - 1);
   StoneLocus loci[STONE_COUNT];
@@ -213,8 +214,7 @@ void runEvents(SimWorld& world, StoneLocus* loci, int n, ContactMatrix matrix) {
 }
 
 int earliestContact(StoneLocus* const* moving, int movingCount, const StoneLocus* loci, int n,
-                    const ContactMatrix matrix, int32_t& steps, int& i, int& j,
-                    EventFlags flags) {
+                    const ContactMatrix matrix, int32_t& steps, int& i, int& j, EventFlags flags) {
   n = std::clamp(n, 0, STONE_COUNT);
   clearFlags(flags);
   int32_t best = CONTACT_SEARCH_START;

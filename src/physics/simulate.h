@@ -40,8 +40,8 @@ void loadStones(const GameState& gs, StoneLocus (&stones)[STONE_COUNT], int32_t&
 // Plays the delivered stone `shot` (stone number in.shotNum) on the stones at rest
 // (stones[0..count-1], as loadStones built them, not changed). Writes into out only shotNum
 // (in.shotNum + 1), whiteToMove (flipped) and stonePos.
-void simulateShot(SimWorld& world, const StoneLocus& shot, const StoneLocus* stones,
-                  int32_t count, const GameState& in, GameState& out);
+void simulateShot(SimWorld& world, const StoneLocus& shot, const StoneLocus* stones, int32_t count,
+                  const GameState& in, GameState& out);
 
 // Runs the events of the stones in loci[0..n-1] until no contact remains.
 void runEvents(SimWorld& world, StoneLocus* loci, int n, ContactMatrix matrix);
@@ -50,8 +50,7 @@ void runEvents(SimWorld& world, StoneLocus* loci, int n, ContactMatrix matrix);
 // CONTACT_ONE (stones i and j flagged) or CONTACT_SEVERAL (every stone of the tied contacts
 // flagged, i = j = -1); steps = steps until then (STEPS_NEVER for none).
 int earliestContact(StoneLocus* const* moving, int movingCount, const StoneLocus* loci, int n,
-                    const ContactMatrix matrix, int32_t& steps, int& i, int& j,
-                    EventFlags flags);
+                    const ContactMatrix matrix, int32_t& steps, int& i, int& j, EventFlags flags);
 
 // Every moving stone outside the moving area goes to (0, 0), stops, loses its flag, and its
 // matrix row and column become STEPS_NEVER.

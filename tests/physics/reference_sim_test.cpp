@@ -48,8 +48,9 @@ class ReferenceSimulation : public ::testing::Test {
     EXPECT_EQ(a.shotNum, b.shotNum);
     for (int i = 0; i <= in.shotNum; ++i) {
       EXPECT_EQ(stoneInPlay(a, i), stoneInPlay(b, i)) << "stone " << i;
-      EXPECT_LT(std::hypot(a.stonePos[i][0] - b.stonePos[i][0], a.stonePos[i][1] - b.stonePos[i][1]),
-                AGREEMENT_TOLERANCE)
+      EXPECT_LT(
+          std::hypot(a.stonePos[i][0] - b.stonePos[i][0], a.stonePos[i][1] - b.stonePos[i][1]),
+          AGREEMENT_TOLERANCE)
           << "stone " << i << ": fast (" << a.stonePos[i][0] << ", " << a.stonePos[i][1]
           << "), reference (" << b.stonePos[i][0] << ", " << b.stonePos[i][1] << ")";
     }
@@ -135,9 +136,14 @@ TEST_F(ReferenceSimulation, IsDeterministicAndSurvivesWildInput) {
 
   const float nan = std::numeric_limits<float>::quiet_NaN();
   const float big = std::numeric_limits<float>::max();
-  GameState wild = positionWith(
-      9, (PlacedStone[]){{0, nan, 5.0f}, {1, big, big}, {2, 2.375f, 4.88f}, {3, 2.375f, 4.88f},
-                         {4, 2.38f, 4.9f}, {5, -big, 3.0f}, {6, 2.375f, 12.0f}, {7, 0.2f, nan}});
+  GameState wild = positionWith(9, (PlacedStone[]){{0, nan, 5.0f},
+                                                   {1, big, big},
+                                                   {2, 2.375f, 4.88f},
+                                                   {3, 2.375f, 4.88f},
+                                                   {4, 2.38f, 4.9f},
+                                                   {5, -big, 3.0f},
+                                                   {6, 2.375f, 12.0f},
+                                                   {7, 0.2f, nan}});
   const ShotVector shots[] = {ShotVector{nan, -30.0f, false}, ShotVector{0.0f, big, true},
                               ShotVector{big, -big, false}, ShotVector{0.0f, 0.0f, false},
                               aimThrough(2.375, 5.2, 15.0, true)};

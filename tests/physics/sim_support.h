@@ -117,8 +117,8 @@ inline ShotVector aimThrough(double x, double y, double speedThere, bool spin) {
     r[0] = before.x - x;
     r[1] = -speedThere - (before.y - y);
   };
-  const double start = std::sqrt(speedThere * speedThere +
-                                 speedForDistance(DELIVERY_Y - y) * speedForDistance(DELIVERY_Y - y));
+  const double start = std::sqrt(speedThere * speedThere + speedForDistance(DELIVERY_Y - y) *
+                                                               speedForDistance(DELIVERY_Y - y));
   return solveShot(start, std::atan2(x - DELIVERY_X, DELIVERY_Y - y), spin, crossingError);
 }
 

@@ -67,8 +67,7 @@ TEST_F(ShotSimulation, ShotOnAnEmptySheetEndsAtItsStopOrNowhere) {
 TEST_F(ShotSimulation, FirstContactOutsideTheMovingAreaRemovesTheShotOnly) {
   // The shot runs down just off the left edge of the sheet (x = 0.05) and first touches a
   // stone at the edge; there it is out of the moving area: removed, nothing moves.
-  const GameState in =
-      positionWith(2, (PlacedStone[]){{0, 0.2f, 6.0f}, {1, 2.375f, 4.88f}});
+  const GameState in = positionWith(2, (PlacedStone[]){{0, 0.2f, 6.0f}, {1, 2.375f, 4.88f}});
   const StoneLocus shot = movingLocus(0.05, 9.0, 0.0, -9.0, -DELIVERY_OMEGA);
   const int32_t contact = hitSteps(shot, 0.2f, 6.0f);
   ASSERT_NE(contact, STEPS_NEVER);
@@ -218,8 +217,9 @@ TEST_F(ShotSimulation, FreeGuardZoneRuleProtectsOnlyTheOpponentsGuardsOnTheFirst
 }
 
 TEST_F(ShotSimulation, ShotNumberAndTurnAlwaysAdvance) {
-  const StoneLocus shots[] = {movingLocus(2.375, 8.0, 0.0, -12.0), movingLocus(2.375, 8.0, 0.0, -3.0),
-                              movingLocus(0.05, 9.0, 0.0, -9.0), movingLocus(4.5, 9.0, 3.0, -3.0)};
+  const StoneLocus shots[] = {movingLocus(2.375, 8.0, 0.0, -12.0),
+                              movingLocus(2.375, 8.0, 0.0, -3.0), movingLocus(0.05, 9.0, 0.0, -9.0),
+                              movingLocus(4.5, 9.0, 3.0, -3.0)};
   for (const StoneLocus& shot : shots) {
     for (int32_t shotNum = 0; shotNum < STONE_COUNT; ++shotNum) {
       for (const bool white : {false, true}) {
@@ -333,7 +333,8 @@ TEST_F(ShotSimulation, RemovalAndElapsedStepsKeepTheMatrixConsistent) {
 }
 
 TEST_F(ShotSimulation, LoadStonesBuildsRestingLociInDeliveryOrder) {
-  GameState gs = positionWith(6, (PlacedStone[]){{0, 2.0f, 5.0f}, {2, 1.0f, 6.0f}, {5, 3.0f, 4.0f}});
+  GameState gs =
+      positionWith(6, (PlacedStone[]){{0, 2.0f, 5.0f}, {2, 1.0f, 6.0f}, {5, 3.0f, 4.0f}});
   gs.stonePos[7][0] = 2.2f;  // not delivered yet: ignored
   gs.stonePos[7][1] = 5.2f;
   StoneLocus stones[STONE_COUNT];
@@ -375,8 +376,10 @@ TEST_F(ShotSimulation, WildPositionsAndShotsNeitherCrashNorHang) {
     for (int i = 0; i < STONE_COUNT; ++i) {
       // Mostly a crowded house with every stone overlapping others, some wild values.
       const uint32_t r = next();
-      in.stonePos[i][0] = r % 5 == 0 ? values[next() % 11] : 2.3f + 0.01f * static_cast<float>(r % 7);
-      in.stonePos[i][1] = r % 7 == 0 ? values[next() % 11] : 4.8f + 0.01f * static_cast<float>(r % 11);
+      in.stonePos[i][0] =
+          r % 5 == 0 ? values[next() % 11] : 2.3f + 0.01f * static_cast<float>(r % 7);
+      in.stonePos[i][1] =
+          r % 7 == 0 ? values[next() % 11] : 4.8f + 0.01f * static_cast<float>(r % 11);
     }
     const GameState out = play(in, shots[round % 4]);
     EXPECT_EQ(out.shotNum, in.shotNum + 1);

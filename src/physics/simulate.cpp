@@ -216,6 +216,7 @@ void runEvents(SimWorld& world, StoneLocus* loci, int n, ContactMatrix matrix) {
 int earliestContact(StoneLocus* const* moving, int movingCount, const StoneLocus* loci, int n,
                     const ContactMatrix matrix, int32_t& steps, int& i, int& j, EventFlags flags) {
   n = std::clamp(n, 0, STONE_COUNT);
+  // Every flag set below belongs to this scan; none is left from an earlier event.
   clearFlags(flags);
   int32_t best = CONTACT_SEARCH_START;
   int result = CONTACT_NONE;
@@ -256,6 +257,7 @@ int earliestContact(StoneLocus* const* moving, int movingCount, const StoneLocus
       flags[pairI] = 1;
       flags[pairJ] = 1;
     }
+    // Entries are never negative; a hand-made matrix must not move stones backwards either.
     steps = std::max(best, 0);
   }
   i = pairI;

@@ -1,8 +1,10 @@
 // Start-up cost of the player.
-//   bench_startup [runs]   spawns the player `runs` times (default 11), sends ISREADY at
-//                          once and times process start to the first "READYOK"; reads the
-//                          player's resident set after start-up; then times the start-up
-//                          tables in-process (one fresh child per run) and prints medians.
+//   bench_startup [runs]    spawns the player `runs` times (default 11), sends ISREADY at
+//                           once and times process start to the first "READYOK"; reads the
+//                           player's resident set and CPU time (user + system, all threads;
+//                           the load of other processes barely changes it) at that moment;
+//                           then times the start-up tables in fresh child processes. Prints
+//                           medians.
 //   bench_startup --phases  builds the tables once in this process and prints its timings.
 
 #include <signal.h>
@@ -16,6 +18,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -46,6 +49,23 @@ long residentKb(pid_t pid) {
     if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
   }
   return -1;
+}
+
+// CPU time (s, user + system, all threads) a process has used, from /proc.
+double cpuSeconds(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string text;
+  std::getline(stat, text);
+  // Fields after the command name (which ends at the last ')'): state is field 3, utime 14.
+  const std::size_t close = text.rfind(')');
+  if (close == std::string::npos) return -1.0;
+  std::istringstream fields(text.substr(close + 2));
+  std::string field;
+  double ticks = 0.0;
+  for (int number = 3; number <= 15 && fields >> field; ++number) {
+    if (number >= 14) ticks += std::atof(field.c_str());
+  }
+  return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
 struct Child {
@@ -113,7 +133,7 @@ int main(int argc, char** argv) {
   const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 11;
   signal(SIGPIPE, SIG_IGN);
 
-  std::vector<double> ready, rss;
+  std::vector<double> ready, rss, cpu;
   for (int run = 0; run < runs; ++run) {
     Child child;
     const Clock::time_point start = Clock::now();
@@ -131,6 +151,7 @@ int main(int argc, char** argv) {
     }
     ready.push_back(seconds(start, answered));
     rss.push_back(static_cast<double>(residentKb(child.pid)));
+    cpu.push_back(cpuSeconds(child.pid));
     finish(child);
   }
 
@@ -152,6 +173,7 @@ int main(int argc, char** argv) {
   std::printf("process start to READYOK, median    %.3f s (min %.3f, max %.3f)\n", median(ready),
               *std::min_element(ready.begin(), ready.end()),
               *std::max_element(ready.begin(), ready.end()));
+  std::printf("CPU time to READYOK (all threads)    %.3f s\n", median(cpu));
   std::printf("resident set after start-up, median %.1f MB\n", median(rss) / 1024.0);
   std::printf("chord + trajectory tables, median   %.3f s\n", median(tables));
   std::printf("candidate tables, median            %.3f s\n", median(candidates));

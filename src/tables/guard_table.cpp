@@ -9,10 +9,10 @@
 
 namespace varrowmere {
 
-GuardTable backBlock(GuardSide::Behind, BACK_BLOCK_SIDE_COUNT, BACK_BLOCK_DIST_COUNT,
-                     GUARD_VALUES_PER_CELL, BACK_BLOCK_FILE0, BACK_BLOCK_FILE1);
-GuardTable frontGuard(GuardSide::InFront, FRONT_GUARD_SIDE_COUNT, FRONT_GUARD_DIST_COUNT,
-                      GUARD_VALUES_PER_CELL, FRONT_GUARD_FILE0, FRONT_GUARD_FILE1);
+constinit GuardTable backBlock(GuardSide::Behind, BACK_BLOCK_SIDE_COUNT, BACK_BLOCK_DIST_COUNT,
+                               GUARD_VALUES_PER_CELL, BACK_BLOCK_FILE0, BACK_BLOCK_FILE1);
+constinit GuardTable frontGuard(GuardSide::InFront, FRONT_GUARD_SIDE_COUNT, FRONT_GUARD_DIST_COUNT,
+                                GUARD_VALUES_PER_CELL, FRONT_GUARD_FILE0, FRONT_GUARD_FILE1);
 
 namespace {
 
@@ -92,17 +92,6 @@ void zeroResult(const GuardTable& table, std::vector<double>& out0, std::vector<
 }
 
 }  // namespace
-
-GuardTable::GuardTable(GuardSide side, int32_t sideCount, int32_t distCount, int32_t valuesPerCell,
-                       const char* file0, const char* file1)
-    : side(side),
-      startSideCount(sideCount > 0 ? sideCount : 0),
-      startDistCount(distCount > 0 ? distCount : 0),
-      file0(file0),
-      file1(file1),
-      sideCount(startSideCount),
-      distCount(startDistCount),
-      valuesPerCell(valuesPerCell > 0 ? valuesPerCell : 0) {}
 
 void loadGuardTable(GuardTable& table, const char* file0, const char* file1) {
   ++table.loadCount;

@@ -61,8 +61,17 @@ enum class GuardSide { Behind, InFront };
 // file's header at loading, valuesPerCell never changes (any thread may read it at any time).
 // cells[f] holds element [k][i][j] at (k * sideCount + i) * valuesPerCell + j.
 struct GuardTable {
-  GuardTable(GuardSide side, int32_t sideCount, int32_t distCount, int32_t valuesPerCell,
-             const char* file0, const char* file1);
+  // Counts below 0 are taken as 0. Constant-initialised for the two process-wide families.
+  constexpr GuardTable(GuardSide side, int32_t sideCount, int32_t distCount, int32_t valuesPerCell,
+                       const char* file0, const char* file1)
+      : side(side),
+        startSideCount(sideCount > 0 ? sideCount : 0),
+        startDistCount(distCount > 0 ? distCount : 0),
+        file0(file0),
+        file1(file1),
+        sideCount(startSideCount),
+        distCount(startDistCount),
+        valuesPerCell(valuesPerCell > 0 ? valuesPerCell : 0) {}
   GuardTable(const GuardTable&) = delete;
   GuardTable& operator=(const GuardTable&) = delete;
 
@@ -89,8 +98,8 @@ struct GuardTable {
 };
 
 // The two process-wide families.
-extern GuardTable backBlock;
-extern GuardTable frontGuard;
+extern constinit GuardTable backBlock;
+extern constinit GuardTable frontGuard;
 
 // Loads a family from file0 (header and cells[0]) and file1 (cells[1]), names relative to
 // dataDir. Missing lines, cells and words read as 0; a file that cannot be opened is reported

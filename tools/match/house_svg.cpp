@@ -19,9 +19,10 @@ double px(double x) { return MARGIN + x * SVG_PIXELS_PER_METRE; }
 double py(double y) { return TITLE_HEIGHT + (PICTURE_Y_MAX - y) * SVG_PIXELS_PER_METRE; }
 double pixels(double metres) { return metres * SVG_PIXELS_PER_METRE; }
 
-std::string format(const char* pattern, double a, double b, double c, double d) {
+template <typename... Numbers>
+std::string format(const char* pattern, Numbers... numbers) {
   char text[256];
-  std::snprintf(text, sizeof(text), pattern, a, b, c, d);
+  std::snprintf(text, sizeof(text), pattern, numbers...);
   return text;
 }
 
@@ -49,13 +50,12 @@ std::string line(double x1, double y1, double x2, double y2, const char* style) 
 }
 
 std::string circle(double x, double y, double r, const char* style) {
-  return format("<circle cx=\"%.1f\" cy=\"%.1f\" r=\"%.1f\" ", px(x), py(y), pixels(r), 0) + style +
+  return format("<circle cx=\"%.1f\" cy=\"%.1f\" r=\"%.1f\" ", px(x), py(y), pixels(r)) + style +
          "/>\n";
 }
 
 std::string label(double x, double y, const std::string& text, const char* style) {
-  return format("<text x=\"%.1f\" y=\"%.1f\" ", x, y, 0, 0) + style + ">" + escapeXml(text) +
-         "</text>\n";
+  return format("<text x=\"%.1f\" y=\"%.1f\" ", x, y) + style + ">" + escapeXml(text) + "</text>\n";
 }
 
 std::string sheet() {

@@ -14,6 +14,10 @@ bool sane(double value, double limit) { return std::fabs(value) <= limit; }
 b2World* makeWorld() {
   auto* world = new b2World(b2Vec2(0.0f, 0.0f));
   world->SetAllowSleeping(true);
+  // Every step resolves a new contact, but the bodies are reused and Box2D keeps a contact
+  // it saw touching: warm starting would begin the solver from the previous collision's
+  // impulses, so a shot's result would depend on what the world simulated before.
+  world->SetWarmStarting(false);
   return world;
 }
 

@@ -318,7 +318,9 @@ void buildResultState(const StoneLocus* loci, int n, const GameState& in, GameSt
     out.stonePos[s][1] = storedCoordinate(loci[c].cur.y);
   }
   restoreGuards(shotNum, before, out);
-  const int32_t inPlay = std::clamp(out.shotNum, 0, STONE_COUNT);
+  // From the shot number before it wrapped: a shot number at the int32 limit played them all.
+  const auto inPlay =
+      static_cast<int32_t>(std::clamp<int64_t>(int64_t{shotNum} + 1, 0, STONE_COUNT));
   for (int32_t i = 0; i < inPlay; ++i) {
     if (inFinalPlayArea(out.stonePos[i][0], out.stonePos[i][1])) continue;
     out.stonePos[i][0] = 0.0f;

@@ -63,16 +63,23 @@ double SearchBestMove::searchBest(ShotVector& shot, int32_t depth) {
 
 void SearchBestMove::launchWorkers(int32_t depth, bool deepOnly, int32_t evaluationType) {
   const auto chunk = static_cast<int32_t>(std::ceil(countX_m * columnShare()));
-  std::thread workers[SEARCH_WORKER_SLOTS];
-  int32_t started = 0;
+  // Column blocks of chunk columns, one per worker slot. The calling thread works on the
+  // first block itself while a new thread takes the second: two workers, one thread start.
+  int32_t blocks = 0;
+  int32_t first[SEARCH_WORKER_SLOTS], last[SEARCH_WORKER_SLOTS];
   for (int32_t block = 0; block < SEARCH_WORKER_SLOTS && chunk > 0; ++block) {
-    const int32_t first = block * chunk;
-    if (first >= countX_m) break;
-    const int32_t last = std::min((block + 1) * chunk - 1, countX_m - 1);
-    workers[started++] = std::thread(&SearchBestMove::evaluateRange, this, depth, deepOnly, first,
-                                     last, 0, countY_m - 1, block, evaluationType);
+    first[block] = block * chunk;
+    if (first[block] >= countX_m) break;
+    last[block] = std::min((block + 1) * chunk - 1, countX_m - 1);
+    ++blocks;
   }
-  for (int32_t i = 0; i < started; ++i) workers[i].join();
+  std::thread second;
+  if (blocks > 1) {
+    second = std::thread(&SearchBestMove::evaluateRange, this, depth, deepOnly, first[1], last[1],
+                         0, countY_m - 1, 1, evaluationType);
+  }
+  if (blocks > 0) evaluateRange(depth, deepOnly, first[0], last[0], 0, countY_m - 1, 0, evaluationType);
+  if (second.joinable()) second.join();
 
   for (CandidateCell& cell : cells_m) {
     if (!cell.sampled) cell.value = cells_m[cell.representative].value;
@@ -84,6 +91,9 @@ void SearchBestMove::evaluateRange(int32_t depth, bool deepOnly, int32_t colFirs
                                    int32_t slot, int32_t evaluationType) {
   SimWorld& world = *worlds_m[slot];
   uint64_t simulated = 0;
+  // One node for all the cells of this block that search deeper: every search reloads the
+  // node's position and cells, and the worlds keep nothing from one collision to the next.
+  std::unique_ptr<SearchNode> node;
   for (int32_t row = rowFirst; row <= rowLast; ++row) {
     for (int32_t column = colFirst; column <= colLast; ++column) {
       CandidateCell& cell = cells_m[countX_m * row + column];
@@ -101,7 +111,7 @@ void SearchBestMove::evaluateRange(int32_t depth, bool deepOnly, int32_t colFirs
         cell.value = switchEvaluate(cell.after, evaluationType);
       } else {
         ShotVector reply;
-        auto node = std::make_unique<SearchNode>();
+        if (!node) node = std::make_unique<SearchNode>();
         cell.value = -node->search(cell.after, depth, reply);
       }
     }

@@ -70,7 +70,7 @@ int32_t hitSteps(const StoneLocus& m, double x, double y) {
     const double along = rx * d.x + ry * d.y;
     dist -= along - chordTable[static_cast<std::size_t>(lateral * CHORD_INDEX_PER_METRE)];
     if (!(dist >= 0.0)) return STEPS_NEVER;
-    mapToSheet(m, distPoint(k, binFor(k, dist)), p);
+    locusPoint(m, k, distRowIndex(k, binFor(k, dist)), p);
     dist = p.dist;
   }
 

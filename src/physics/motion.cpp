@@ -11,7 +11,8 @@
 
 namespace varrowmere {
 
-TrajectoryRows<TrajectoryPoint> stepTable;
+TrajectoryRows<TableRow> stepTable;
+int32_t trajectoryRowCount[TRAJECTORY_COUNT];
 std::vector<double> stopX, stopY;
 TrajectoryRows<int32_t> distStepIndex;
 std::vector<double> chordTable;
@@ -20,7 +21,6 @@ namespace {
 
 // distRow[k][b]: the row of stepTable[k] that distance bin b describes.
 TrajectoryRows<int32_t> distRow;
-int32_t rowCount[TRAJECTORY_COUNT];
 int32_t binCount[TRAJECTORY_COUNT];
 
 // Speeds (times STEPS_PER_SPEED) at or above this are treated as beyond the tables without
@@ -51,19 +51,20 @@ void buildTrajectory(int32_t k, double speed) {
   const StopPrediction stop = predictStop(0.0, -speed, 1.0);
   stopX[k] = stop.x;
   stopY[k] = stop.y;
-  rowCount[k] = std::min(stop.steps + 1, stepTable.stride());
+  trajectoryRowCount[k] = std::min(stop.steps + 1, stepTable.stride());
 
-  TrajectoryPoint* rows = stepTable.row0(k);
+  TableRow* rows = stepTable.row0(k);
   int32_t* binSteps = distStepIndex.row0(k);
   int32_t* binRows = distRow.row0(k);
   const int32_t binCapacity = distRow.stride();
 
   double x = DELIVERY_X, y = DELIVERY_Y, vx = 0.0, vy = -speed, v = speed;
-  int32_t stepsLeft = rowCount[k] - 1;
+  int32_t stepsLeft = trajectoryRowCount[k] - 1;
   int64_t previousBin = -1;
   for (;;) {
     const TrajectoryPoint point = makePoint(x, y, vx, vy, v, stop.x, stop.y, stepsLeft);
-    rows[stepsLeft] = point;
+    rows[stepsLeft] = TableRow{point.x,     point.y,        point.vx,   point.vy,
+                               point.speed, point.invSpeed, point.dist, point.invDist};
     const int64_t bin = std::min<int64_t>(
         static_cast<int64_t>(std::floor(point.dist * STEPS_PER_SPEED)), binCapacity - 1);
     if (previousBin < 0) {
@@ -107,10 +108,28 @@ TrajectoryRows<Element>::~TrajectoryRows() {
   std::free(data_m);
 }
 
-template class TrajectoryRows<TrajectoryPoint>;
+template class TrajectoryRows<TableRow>;
 template class TrajectoryRows<int32_t>;
 
-const TrajectoryPoint& distPoint(int32_t k, int32_t bin) { return stepTable[k][distRow[k][bin]]; }
+TrajectoryPoint tablePoint(int32_t k, int32_t row) {
+  const TableRow& r = stepTable[k][row];
+  TrajectoryPoint p;
+  p.x = r.x;
+  p.y = r.y;
+  p.vx = r.vx;
+  p.vy = r.vy;
+  p.speed = r.speed;
+  p.invSpeed = r.invSpeed;
+  p.dist = r.dist;
+  p.invDist = r.invDist;
+  p.stepsLeft = row;
+  p.moving = r.speed != 0.0 ? 1 : 0;
+  return p;
+}
+
+int32_t distRowIndex(int32_t k, int32_t bin) { return distRow[k][bin]; }
+
+TrajectoryPoint distPoint(int32_t k, int32_t bin) { return tablePoint(k, distRow[k][bin]); }
 
 int32_t lastBin(int32_t k) { return binCount[k] - 1; }
 
@@ -178,8 +197,6 @@ void buildTrajectoryTables() {
   helper.join();
 }
 
-int32_t lastRow(int32_t k) { return rowCount[k] - 1; }
-
 int32_t trajectoryForSpeed(double speed) {
   const double t = speed * STEPS_PER_SPEED;
   if (!(t >= 0.0 && t < STEP_COUNT_CEILING)) return 0;
@@ -208,19 +225,14 @@ void mapToSheet(const StoneLocus& locus, const TrajectoryPoint& tablePoint, Traj
   out.y = ey * locus.rotS - ex * locus.rotC + locus.anchorY;
 }
 
-void locusPoint(const StoneLocus& locus, int32_t k, int32_t row, TrajectoryPoint& out) {
-  k = std::clamp(k, 0, TRAJECTORY_COUNT - 1);
-  row = std::clamp(row, 0, lastRow(k));
-  mapToSheet(locus, stepTable[k][row], out);
-}
-
 void readLocus(StoneLocus& locus, int32_t row) { locusPoint(locus, locus.k, row, locus.cur); }
 
 void anchorLocus(StoneLocus& locus, double x, double y, double vx, double vy, double v,
                  double invSpeed, double omega) {
   locus.mirror = omega < 0.0 ? -1.0 : 1.0;
   locus.k = trajectoryForSpeed(v);
-  const TrajectoryPoint& r = stepTable[locus.k][rowForSpeed(locus.k, v)];
+  const int32_t row = rowForSpeed(locus.k, v);
+  const TableRow& r = stepTable[locus.k][row];
 
   locus.offX = r.x * locus.mirror - x;
   locus.offY = r.y - y;
@@ -241,7 +253,7 @@ void anchorLocus(StoneLocus& locus, double x, double y, double vx, double vy, do
 
   locus.omega = omega;
   locus.active = 1;
-  mapToSheet(locus, r, locus.cur);
+  mapRowToSheet(locus, r, row, locus.cur);
   // The mapping returns (x, y) only up to rounding (it subtracts the offsets it was built
   // from); the anchored stone must sit exactly where it was given.
   locus.cur.x = x;

@@ -82,17 +82,32 @@ class TrajectoryRows {
   int32_t stride_m = 0;
 };
 
+// One row of a reference trajectory as stored: a TrajectoryPoint without the fields that the
+// row itself tells (stepsLeft is the row index, moving is speed != 0). Exactly one cache
+// line, so that reading a row costs one memory access.
+struct alignas(64) TableRow {
+  double x, y;
+  double vx, vy;
+  double speed, invSpeed;
+  double dist, invDist;
+};
+static_assert(sizeof(TableRow) == 64);
+
 // Reference tables (see the file comment for their lifetime).
 // stepTable[k][stepsLeft]: every step of trajectory k, row 0 = the stopped point;
-// rows 0..lastRow(k).
-extern TrajectoryRows<TrajectoryPoint> stepTable;
+// rows 0..lastRow(k). tablePoint(k, row) reads a row as a whole TrajectoryPoint.
+extern TrajectoryRows<TableRow> stepTable;
+// Number of rows of each trajectory (lastRow + 1).
+extern int32_t trajectoryRowCount[];
 // Stopping point of trajectory k in the table frame.
 extern std::vector<double> stopX, stopY;
 // Distance bins b = floor(dist * STEPS_PER_SPEED), 0..lastBin(k): distStepIndex[k][b] is the
 // stepsLeft of the last point (nearest the stop) whose distance lies in bin b, and
 // distPoint(k, b) that point (a bin no point fell into repeats its farther neighbour).
 extern TrajectoryRows<int32_t> distStepIndex;
-const TrajectoryPoint& distPoint(int32_t k, int32_t bin);
+TrajectoryPoint distPoint(int32_t k, int32_t bin);
+// The row of trajectory k that distance bin b describes.
+int32_t distRowIndex(int32_t k, int32_t bin);
 int32_t lastBin(int32_t k);
 // chordTable[i] = sqrt(CONTACT_DIST_SQ - (i * 0.001)^2), or 0 where that is negative.
 extern std::vector<double> chordTable;
@@ -115,7 +130,9 @@ int32_t trajectoryForSpeed(double speed);
 // faster than the tables sits on the fastest row.
 int32_t rowForSpeed(int32_t k, double speed);
 // Last row of trajectory k (its number of steps from the fastest point to the stop).
-int32_t lastRow(int32_t k);
+inline int32_t lastRow(int32_t k) { return trajectoryRowCount[k] - 1; }
+// Row `row` of trajectory k (not clamped) as a TrajectoryPoint in the table frame.
+TrajectoryPoint tablePoint(int32_t k, int32_t row);
 
 // Anchors locus on the trajectory matching speed v at sheet position (x, y) with velocity
 // (vx, vy), inverse speed invSpeed and angular velocity omega; sets active = 1.
@@ -124,8 +141,34 @@ void anchorLocus(StoneLocus& locus, double x, double y, double vx, double vy, do
 
 // Maps a table point (of any trajectory) to the sheet through the locus's transform.
 void mapToSheet(const StoneLocus& locus, const TrajectoryPoint& tablePoint, TrajectoryPoint& out);
+
+// Row `row` (stepsLeft) of a table, mapped to the sheet through the locus's transform:
+// x and vx mirrored, then rotated about the anchor.
+inline void mapRowToSheet(const StoneLocus& locus, const TableRow& r, int32_t row,
+                          TrajectoryPoint& out) {
+  const double px = r.x * locus.mirror;
+  const double pvx = r.vx * locus.mirror;
+  out.vx = pvx * locus.rotS + r.vy * locus.rotC;
+  out.vy = r.vy * locus.rotS - pvx * locus.rotC;
+  const double ex = px - locus.offX - locus.anchorX;
+  const double ey = r.y - locus.offY - locus.anchorY;
+  out.x = ex * locus.rotS + ey * locus.rotC + locus.anchorX;
+  out.y = ey * locus.rotS - ex * locus.rotC + locus.anchorY;
+  out.speed = r.speed;
+  out.invSpeed = r.invSpeed;
+  out.dist = r.dist;
+  out.invDist = r.invDist;
+  out.stepsLeft = row;
+  out.moving = r.speed != 0.0 ? 1 : 0;
+}
+
 // Row `row` (clamped to the table) of trajectory k, read through the locus's transform.
-void locusPoint(const StoneLocus& locus, int32_t k, int32_t row, TrajectoryPoint& out);
+inline void locusPoint(const StoneLocus& locus, int32_t k, int32_t row, TrajectoryPoint& out) {
+  k = k < 0 ? 0 : (k >= TRAJECTORY_COUNT ? TRAJECTORY_COUNT - 1 : k);
+  const int32_t last = lastRow(k);
+  row = row < 0 ? 0 : (row > last ? last : row);
+  mapRowToSheet(locus, stepTable[k][row], row, out);
+}
 // Sets locus.cur to the locus's own trajectory read at row (clamped to the table).
 void readLocus(StoneLocus& locus, int32_t row);
 

@@ -173,7 +173,7 @@ bool deliverable(const Delivery& d, double s) {
 // Where the delivered locus moves at `power`, interpolated between its steps. False when
 // that moment lies before the locus's first row (still in free flight).
 bool passingPoint(const StoneLocus& locus, double power, double& x, double& y) {
-  const TrajectoryPoint* rows = stepTable[locus.k];
+  const TableRow* rows = stepTable[locus.k];
   const int32_t top = std::clamp(locus.cur.stepsLeft, 0, lastRow(locus.k));
   if (top < 1 || rows[top].speed < power) return false;
   int32_t r = std::clamp(static_cast<int32_t>(power * STEPS_PER_SPEED) + 1, 1, top);

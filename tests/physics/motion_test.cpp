@@ -52,21 +52,24 @@ TEST_F(MotionTest, TrajectoryRowsAreIndexedByStepsLeft) {
     if (k != 0) {
       ASSERT_EQ(lastRow(k), 1148) << k;
     }
-    const TrajectoryPoint* rows = stepTable[k];
+    const TableRow* rows = stepTable[k];
     // The fastest point is the delivery point, heading straight down the sheet.
     ASSERT_EQ(rows[lastRow(k)].x, DELIVERY_X);
     ASSERT_EQ(rows[lastRow(k)].y, DELIVERY_Y);
     ASSERT_EQ(rows[lastRow(k)].vx, 0.0);
-    for (int32_t row = 0; row <= lastRow(k); ++row) ASSERT_EQ(rows[row].stepsLeft, row) << k;
+    for (int32_t row = 0; row <= lastRow(k); row += 97) {
+      ASSERT_EQ(tablePoint(k, row).stepsLeft, row) << k;
+      ASSERT_EQ(tablePoint(k, row).speed, rows[row].speed) << k;
+    }
     // Row 0 is the stop.
     ASSERT_EQ(rows[0].speed, 0.0);
-    ASSERT_EQ(rows[0].moving, 0);
+    ASSERT_EQ(tablePoint(k, 0).moving, 0);
     ASSERT_EQ(rows[0].invSpeed, INVERSE_OF_ZERO);
     ASSERT_EQ(rows[0].dist, 0.0);
     ASSERT_EQ(rows[0].invDist, INVERSE_OF_ZERO);
     ASSERT_EQ(rows[0].x, stopX[k]);
     ASSERT_EQ(rows[0].y, stopY[k]);
-    ASSERT_EQ(rows[1].moving, 1);
+    ASSERT_EQ(tablePoint(k, 1).moving, 1);
   }
   // Neighbouring trajectories differ by the stop-speed unit at the delivery point.
   EXPECT_NEAR(stepTable[1][1148].speed - stepTable[0][1147].speed, STOP_SPEED_UNIT, 1e-12);
@@ -78,7 +81,7 @@ TEST_F(MotionTest, TrajectoryRowsAreIndexedByStepsLeft) {
 // the first point.
 TEST_F(MotionTest, DistanceBinsDescribeTheLastPointOfEachBin) {
   for (int32_t k = 0; k < TRAJECTORY_COUNT; k += 37) {
-    const TrajectoryPoint* rows = stepTable[k];
+    const TableRow* rows = stepTable[k];
     const auto binOf = [](double dist) {
       return static_cast<int32_t>(std::floor(dist * STEPS_PER_SPEED));
     };

@@ -1,13 +1,26 @@
 # The two front doors: `make run` starts the player on this terminal (type the protocol;
-# end with Ctrl-D), `make test` builds and runs every test (a normal Release build and an
-# AddressSanitizer + UndefinedBehaviorSanitizer build).
-# Both install what is missing first.
+# end with Ctrl-D), `make test` builds and runs every test (a normal Release build, an
+# AddressSanitizer + UndefinedBehaviorSanitizer build, a short run of every fuzz target and the
+# search under ThreadSanitizer).
+# Both install what is missing first. For a person: `make fuzz` runs the fuzz targets long,
+# `make soak` plays a long session against one player process.
 
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 BUILD := build
 ASAN_BUILD := build-asan
+FUZZ_BUILD := build-fuzz
+TSAN_BUILD := build-tsan
+# Seconds per fuzz target: the short run of `make test` and the long one of `make fuzz`, and
+# how many targets run at a time.
+FUZZ_SMOKE_SECONDS ?= 30
+FUZZ_SECONDS ?= 600
+FUZZ_PARALLEL ?= 1
+# Options of the soak tool (see build/varrowmere-soak --help).
+SOAK_ARGS ?=
+TSAN_ENV := TSAN_OPTIONS="suppressions=$(CURDIR)/tests/tsan.supp halt_on_error=1"
 
-.PHONY: all deps build build-asan test test-release test-asan run bench clean
+.PHONY: all deps build build-asan build-fuzz build-tsan build-soak test test-release test-asan \
+        test-fuzz test-tsan fuzz soak run bench clean
 
 all: build
 
@@ -21,11 +34,29 @@ $(ASAN_BUILD)/CMakeCache.txt: | deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARROWMERE_SANITIZE=ON \
 	      -DVARROWMERE_WERROR=ON -DVARROWMERE_BENCH=OFF
 
+$(FUZZ_BUILD)/CMakeCache.txt: | deps
+	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	      -DVARROWMERE_FUZZ=ON -DVARROWMERE_WERROR=ON -DVARROWMERE_BENCH=OFF
+
+$(TSAN_BUILD)/CMakeCache.txt: | deps
+	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARROWMERE_TSAN=ON \
+	      -DVARROWMERE_WERROR=ON -DVARROWMERE_BENCH=OFF
+
 build: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
 
 build-asan: deps $(ASAN_BUILD)/CMakeCache.txt
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
+
+# Only what the fuzz runs and the ThreadSanitizer check need.
+build-fuzz: deps $(FUZZ_BUILD)/CMakeCache.txt
+	cmake --build $(FUZZ_BUILD) --target fuzz_targets -j $(JOBS)
+
+build-tsan: deps $(TSAN_BUILD)/CMakeCache.txt
+	cmake --build $(TSAN_BUILD) --target test_search varrowmere -j $(JOBS)
+
+build-soak: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) --target varrowmere-soak -j $(JOBS)
 
 test-release: build
 	ctest --test-dir $(BUILD) --output-on-failure --no-tests=error
@@ -34,7 +65,23 @@ test-asan: build-asan
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --test-dir $(ASAN_BUILD) --output-on-failure --no-tests=error
 
-test: test-release test-asan
+# Every fuzz target for FUZZ_SMOKE_SECONDS, two at a time.
+test-fuzz: build-fuzz
+	tests/fuzz/run_fuzz.sh $(FUZZ_BUILD) $(FUZZ_SMOKE_SECONDS) 2
+
+# The search tests, then one two-ply GO of the player process (shot 14 with one stone in play:
+# the second ply ends the end, which keeps it to about a minute under ThreadSanitizer).
+test-tsan: build-tsan build-soak
+	$(TSAN_ENV) ./$(TSAN_BUILD)/tests/test_search
+	$(TSAN_ENV) ./$(BUILD)/varrowmere-soak --player ./$(TSAN_BUILD)/varrowmere --depth2-go
+
+test: test-release test-asan test-fuzz test-tsan
+
+fuzz: build-fuzz
+	tests/fuzz/run_fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_PARALLEL)
+
+soak: build-soak
+	./$(BUILD)/varrowmere-soak $(SOAK_ARGS)
 
 run: build
 	@rm -rf $(BUILD)/game && mkdir -p $(BUILD)/game
@@ -47,4 +94,4 @@ bench: build
 	done; [ $$found = 1 ] || echo "no benchmark programs yet (each bench/*.cpp becomes one)"
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(TSAN_BUILD)

@@ -1,8 +1,10 @@
-// varrowmere-soak: one player process through a long seeded stream of positions (every search
-// one ply deep) and then a whole game through the referee (two plies while its thinking time
-// lasts). Every GO must get exactly one well-formed BESTSHOT, the player must leave with
-// status 0 when its input ends, and its resident memory after the first game of the stream
-// must not grow by more than the tolerance for the rest of the session.
+// varrowmere-soak: one player process plays a whole game through the referee (two plies while
+// its thinking time lasts, one after) and then answers a long seeded stream of positions, game
+// by game (one ply: its thinking time stays spent, see soak_positions.h). Every GO must get
+// exactly one well-formed BESTSHOT, the player must leave with status 0 when its input ends,
+// and its resident memory after the first game must not grow by more than the tolerance for
+// the rest of the session. The two-ply game goes first because two-ply searches need more
+// memory than one-ply ones: measured after it, any later growth is growth, not a new need.
 
 #include <unistd.h>
 
@@ -60,10 +62,10 @@ const char USAGE[] =
     "  --seed N           seed of the positions and the delivery noise (default 1)\n"
     "  --games N          games of the one-ply stream (default 10)\n"
     "  --gos N            GOs per game of the stream (default 32)\n"
-    "  --no-game          no game through the referee after the stream\n"
+    "  --no-game          no game through the referee before the stream\n"
     "  --ends N           ends of the referee game (default 8)\n"
     "  --opponent NAME    built-in opponent of the referee game: draw or takeout (default)\n"
-    "  --tolerance F      allowed growth of resident memory after game 1 (default 0.05)\n"
+    "  --tolerance F      allowed growth of resident memory after the first game (0.05)\n"
     "  --go-timeout S     longest wait for one answer (default 600)\n"
     "  --depth2-go        only this: the first stone of a game, then one two-ply GO at shot 14\n"
     "                     with one stone in play (for ThreadSanitizer builds of the player)\n";
@@ -154,6 +156,10 @@ int depthTwoGo(PlayerProcess& process, const Options& o) {
 int main(int argc, char** argv) {
   std::signal(SIGPIPE, SIG_IGN);
   Options o;
+  if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+    std::fputs(USAGE, stdout);
+    return 0;
+  }
   if (!parseOptions(argc, argv, o)) {
     std::fputs(USAGE, stderr);
     return 2;
@@ -171,33 +177,15 @@ int main(int argc, char** argv) {
     return fail("no clean READYOK after start-up");
   std::printf("after start-up: VmRSS %.1f MB\n", mb(residentKbOf(process.pid())));
 
-  // The one-ply stream, game by game; memory after each.
-  std::mt19937_64 rng(o.seed);
   std::vector<int64_t> samples;
   int64_t gos = 0;
-  for (int g = 0; g < o.games; ++g) {
-    if (!startNewGame(process, o.goTimeout, failure)) return fail(failure);
-    double total = 0.0, slowest = 0.0;
-    for (int k = 0; k < o.gosPerGame; ++k) {
-      const GameState state = soakPosition(rng);
-      const GoAnswer answer = askShot(process, state, o.goTimeout);
-      if (!answer.ok) {
-        return fail("game " + std::to_string(g + 1) + ", GO " + std::to_string(k + 1) + " (shot " +
-                    std::to_string(state.shotNum) + ", end " + std::to_string(state.curEnd) +
-                    "): " + answer.failure);
-      }
-      ++gos;
-      total += answer.seconds;
-      slowest = std::max(slowest, answer.seconds);
-    }
-    const int64_t rss = residentKbOf(process.pid());
-    samples.push_back(rss);
-    std::printf("game %d: %d GOs, mean %.2f s, slowest %.2f s; VmRSS %.1f MB", g + 1, o.gosPerGame,
-                total / o.gosPerGame, slowest, mb(rss));
-    if (g > 0) std::printf(" (%+.1f%% of game 1)", percentOver(rss, samples.front()));
+  const auto memoryLine = [&samples](int64_t rss) {
+    std::printf("; VmRSS %.1f MB", mb(rss));
+    if (samples.size() > 1)
+      std::printf(" (%+.1f%% of the first game)", percentOver(rss, samples.front()));
     std::printf("\n");
     std::fflush(stdout);
-  }
+  };
 
   if (o.refereeGame) {
     buildChordTable();
@@ -208,7 +196,7 @@ int main(int argc, char** argv) {
     match::Player* const players[match::PLAYER_COUNT] = {&player, opponent.get()};
     const std::string names[match::PLAYER_COUNT] = {player.name(), opponent->name()};
     match::DeliveryNoise noise(match::deriveNoiseSigmas(), 1.0, o.seed);
-    match::ConsoleReport console(stdout, names, o.ends, true, 1);
+    match::ConsoleReport console(stdout, names, o.ends, false, 1);
     match::GameSettings settings;
     settings.ends = o.ends;
     settings.thinkingTime = REFEREE_THINKING_TIME;
@@ -216,22 +204,44 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     const match::GameResult result =
         match::playGame(players, settings, noise, console, simulateReference);
-    gos += player.answered();
-    const int64_t rss = residentKbOf(process.pid());
-    samples.push_back(rss);
-    std::printf(
-        "referee game: %lld GOs answered, slowest %.1f s, score %d-%d; VmRSS %.1f MB (%+.1f%% of "
-        "game 1)\n",
-        static_cast<long long>(player.answered()), player.slowest(), result.total[0],
-        result.total[1], mb(rss), percentOver(rss, samples.front()));
     if (result.forfeit >= 0) return fail("forfeit: " + result.reason);
+    gos += player.answered();
+    samples.push_back(residentKbOf(process.pid()));
+    std::printf("referee game: %lld GOs, thinking %.1f s, slowest %.1f s, score %d-%d",
+                static_cast<long long>(player.answered()), result.seconds[0], player.slowest(),
+                result.total[0], result.total[1]);
+    memoryLine(samples.back());
+  }
+
+  // The stream, game by game; memory after each.
+  std::mt19937_64 rng(o.seed);
+  for (int g = 0; g < o.games; ++g) {
+    if (!startNewGame(process, o.goTimeout, failure)) return fail(failure);
+    double total = 0.0, slowest = 0.0;
+    for (int k = 0; k < o.gosPerGame; ++k) {
+      const GameState state = soakPosition(rng);
+      const GoAnswer answer = askShot(process, state, o.goTimeout);
+      if (!answer.ok) {
+        return fail("stream game " + std::to_string(g + 1) + ", GO " + std::to_string(k + 1) +
+                    " (shot " + std::to_string(state.shotNum) + ", end " +
+                    std::to_string(state.curEnd) + "): " + answer.failure);
+      }
+      ++gos;
+      total += answer.seconds;
+      slowest = std::max(slowest, answer.seconds);
+    }
+    samples.push_back(residentKbOf(process.pid()));
+    std::printf("stream game %d: %d GOs, mean %.2f s, slowest %.2f s", g + 1, o.gosPerGame,
+                total / o.gosPerGame, slowest);
+    memoryLine(samples.back());
   }
 
   if (!finishPlayer(process)) return fail("the player did not leave cleanly");
   const MemoryVerdict verdict = judgeMemory(samples, o.tolerance);
   std::printf(
-      "soak: %lld GOs, each answered by exactly one well-formed BESTSHOT; VmRSS after game 1 "
-      "%.1f MB, later highest %.1f MB (%+.1f%%), lowest %.1f MB (%+.1f%%); limit +%.0f%%\n",
+      "soak: %lld GOs, each answered by exactly one well-formed BESTSHOT\n"
+      "VmRSS after the first game %.1f MB; later highest %.1f MB (%+.1f%%), lowest %.1f MB "
+      "(%+.1f%%); limit %+.0f%%\n",
       static_cast<long long>(gos), mb(verdict.baseline), mb(verdict.highest),
       percentOver(verdict.highest, verdict.baseline), mb(verdict.lowest),
       percentOver(verdict.lowest, verdict.baseline), 100.0 * o.tolerance);

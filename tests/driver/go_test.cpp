@@ -7,7 +7,7 @@
 #include <string>
 
 #include "driver/game_state.h"
-#include "driver/player_process.h"
+#include "support/player_process.h"
 #include "driver/protocol.h"
 #include "physics/motion.h"
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "driver/player_process.h"
+#include "support/player_process.h"
 
 namespace varrowmere::testing {
 namespace {

@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/player_process.h"
+#include "support/player_process.h"
 
 namespace varrowmere::testing {
 namespace {

@@ -1,4 +1,4 @@
-#include "driver/player_process.h"
+#include "support/player_process.h"
 
 #include <fcntl.h>
 #include <poll.h>

@@ -7,24 +7,16 @@
 
 #include "candidates/candidates.h"
 #include "platform/shot_maker.h"
+#include "support/start_up_tables.h"
 
 namespace varrowmere {
 namespace {
 
-// The start-up tables in start-up order, built once for this executable.
-void ensureTables() {
-  static const bool built = [] {
-    buildChordTable();
-    buildTrajectoryTables();
-    buildCandidateTables();
-    return true;
-  }();
-  (void)built;
-}
+using testing_support::ensureStartUpTables;
 
 class CandidateTablesTest : public ::testing::Test {
  protected:
-  void SetUp() override { ensureTables(); }
+  void SetUp() override { ensureStartUpTables(); }
 };
 
 constexpr GridKind KINDS[] = {GridKind::Draw, GridKind::Hit};

@@ -6,22 +6,16 @@
 #include <limits>
 #include <string>
 
+#include "support/start_up_tables.h"
+
 namespace varrowmere {
 namespace {
 
-// The start-up tables, built once for this executable.
-void ensureTables() {
-  static const bool built = [] {
-    buildChordTable();
-    buildTrajectoryTables();
-    return true;
-  }();
-  (void)built;
-}
+using testing_support::ensureMotionTables;
 
 class MotionTest : public ::testing::Test {
  protected:
-  void SetUp() override { ensureTables(); }
+  void SetUp() override { ensureMotionTables(); }
 };
 
 // Brute-force stop of a shot: the release's half step, then the step rule until rest.

@@ -4,20 +4,14 @@
 
 #include <algorithm>
 #include <cmath>
-#include <mutex>
 
 #include "driver/game_state.h"
 #include "physics/motion.h"
+#include "support/start_up_tables.h"
 
 namespace varrowmere::test {
 
-inline void ensureMotionTables() {
-  static std::once_flag once;
-  std::call_once(once, [] {
-    buildChordTable();
-    buildTrajectoryTables();
-  });
-}
+using testing_support::ensureMotionTables;
 
 // A stone at (x, y) moving with (vx, vy); a negative omega curls it the other way.
 inline StoneLocus movingLocus(double x, double y, double vx, double vy,

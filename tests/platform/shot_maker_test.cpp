@@ -9,22 +9,16 @@
 
 #include "candidates/grid.h"
 #include "physics/motion.h"
+#include "support/start_up_tables.h"
 
 namespace varrowmere {
 namespace {
 
-void ensureTables() {
-  static const bool built = [] {
-    buildChordTable();
-    buildTrajectoryTables();
-    return true;
-  }();
-  (void)built;
-}
+using testing_support::ensureMotionTables;
 
 class ShotMakerTest : public ::testing::Test {
  protected:
-  void SetUp() override { ensureTables(); }
+  void SetUp() override { ensureMotionTables(); }
 };
 
 bool finiteShot(const ShotVector& shot) { return std::isfinite(shot.vx) && std::isfinite(shot.vy); }

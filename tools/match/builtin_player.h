@@ -7,13 +7,14 @@
 #include <memory>
 #include <string>
 
+#include "candidates/grid.h"
 #include "player.h"
 
 namespace varrowmere::match {
 
 // Speed (model m/s) a takeout has as it passes the stone it aims at: the strength the
 // player's hit grid uses for its targets.
-inline constexpr float TAKEOUT_POWER = 16.0f;
+inline constexpr float TAKEOUT_POWER = float(HIT_GRID_SPEC.hitPower);
 
 // The built-in opponent called `name`, or null when there is none of that name.
 std::unique_ptr<Player> makeBuiltinPlayer(const std::string& name);

@@ -1,5 +1,5 @@
-# The two front doors: `make run` starts the player on this terminal (type the protocol;
-# end with Ctrl-D), `make test` builds and runs every test (a normal Release build, an
+# The two front doors: `make run` plays a two-end game of the player against itself with the
+# referee (progress per shot, pictures of the house in build/game/), `make test` builds and runs every test (a normal Release build, an
 # AddressSanitizer + UndefinedBehaviorSanitizer build, a short run of every fuzz target and the
 # search under ThreadSanitizer).
 # Both install what is missing first. For a person: `make fuzz` runs the fuzz targets long,

@@ -14,15 +14,15 @@ namespace {
 
 using namespace varrowmere;
 
-std::vector<ShotTarget> gridTargets(const GridSpec& spec) {
+std::vector<ShotTarget> gridTargets(const GridSpec& gridParams) {
   GridTable table;
-  gridDimensions(spec, table);
+  gridDimensions(gridParams, table);
   std::vector<ShotTarget> targets;
   for (const bool spin : {false, true}) {
     for (int32_t row = 0; row < table.countY; ++row) {
       for (int32_t column = 0; column < table.countX; ++column) {
         ShotTarget target;
-        gridTarget(spec, column, row, target.x, target.y);
+        gridTarget(gridParams, column, row, target.x, target.y);
         target.spin = spin;
         targets.push_back(target);
       }

@@ -15,10 +15,10 @@ double share = 0.0;
 int kindIndex(GridKind kind) { return kind == GridKind::Hit ? 1 : 0; }
 int spinIndex(int spin) { return spin == 0 ? 0 : 1; }
 
-void buildTable(const GridSpec& spec, bool spin, GridTable& table) {
-  gridDimensions(spec, table);
-  fillLoci(spec, spin, table);
-  fillNeighbours(spec, table);
+void buildTable(const GridSpec& gridParams, bool spin, GridTable& table) {
+  gridDimensions(gridParams, table);
+  fillLoci(gridParams, spin, table);
+  fillNeighbours(gridParams, table);
 }
 
 // Everything of one spin; touches only that spin's tables and templates.

@@ -6,7 +6,7 @@
 
 namespace varrowmere {
 
-void buildCellTemplate(const GridSpec& spec, const GridTable& table,
+void buildCellTemplate(const GridSpec& gridParams, const GridTable& table,
                        std::vector<CandidateCell>& cells) {
   cells.assign(static_cast<std::size_t>(table.total), CandidateCell{});
   for (int32_t i = 0; i < table.total; ++i) {
@@ -14,14 +14,14 @@ void buildCellTemplate(const GridSpec& spec, const GridTable& table,
     cells[i].representative = i;
     cells[i].locus = &table.loci[i];
   }
-  markSampledRows(spec, table, cells);
-  assignRepresentatives(spec, table.countX, cells);
+  markSampledRows(gridParams, table, cells);
+  assignRepresentatives(gridParams, table.countX, cells);
 }
 
-void markSampledRows(const GridSpec& spec, const GridTable& table,
+void markSampledRows(const GridSpec& gridParams, const GridTable& table,
                      std::vector<CandidateCell>& cells) {
-  const int32_t colStep = std::max(spec.colStep, 1);
-  int32_t step = std::max(spec.rowStepStart, 1);
+  const int32_t colStep = std::max(gridParams.colStep, 1);
+  int32_t step = std::max(gridParams.rowStepStart, 1);
   for (int32_t row = 0; row < table.countY;) {
     for (int32_t column = 0; column < table.countX; column += colStep) {
       cells[table.countX * row + column].sampled = true;
@@ -31,9 +31,9 @@ void markSampledRows(const GridSpec& spec, const GridTable& table,
     if (ahead < table.total) {
       const double y = table.loci[ahead].locus.stopY;
       if (y > SAMPLE_HOUSE_FRONT_Y) {
-        step = std::max(spec.rowStepFar, 1);
+        step = std::max(gridParams.rowStepFar, 1);
       } else if (y > SAMPLE_TEE_LINE_Y) {
-        step = std::max(spec.rowStepNear, 1);
+        step = std::max(gridParams.rowStepNear, 1);
       }
     }
     if (int64_t{row} + step >= table.countY) break;
@@ -41,7 +41,7 @@ void markSampledRows(const GridSpec& spec, const GridTable& table,
   }
 }
 
-void assignRepresentatives(const GridSpec& spec, int32_t countX,
+void assignRepresentatives(const GridSpec& gridParams, int32_t countX,
                            std::vector<CandidateCell>& cells) {
   if (countX <= 0) return;
   std::vector<int32_t> sampled;
@@ -58,8 +58,8 @@ void assignRepresentatives(const GridSpec& spec, int32_t countX,
     float bestDistance = 0.0f;
     double bestSq = std::numeric_limits<double>::infinity();
     for (const int32_t other : sampled) {
-      const double dy = (row - other / countX) * spec.stepY;
-      const double dx = (column - other % countX) * spec.stepX;
+      const double dy = (row - other / countX) * gridParams.stepY;
+      const double dx = (column - other % countX) * gridParams.stepX;
       const double sq = dy * dy + dx * dx;
       // The narrowed distance cannot fall with a larger square: no need to take its root.
       if (sq > bestSq) continue;

@@ -35,19 +35,19 @@ struct CandidateCell {
 // Builds the template of a table: every cell in its initial state, pointing at the table's
 // locus (so the table must outlive the template and its copies), then the sampling and the
 // representatives below.
-void buildCellTemplate(const GridSpec& spec, const GridTable& table,
+void buildCellTemplate(const GridSpec& gridParams, const GridTable& table,
                        std::vector<CandidateCell>& cells);
 
 // Marks the sampled cells: from row 0, every colStep-th column of a row; the next row is
 // row + step, where the step (starting at rowStepStart) is chosen by looking at where the
 // stone of that next row's first cell stops: beyond the house front rowStepFar, else beyond
 // the tee line rowStepNear, else unchanged. Steps below 1 count as 1.
-void markSampledRows(const GridSpec& spec, const GridTable& table,
+void markSampledRows(const GridSpec& gridParams, const GridTable& table,
                      std::vector<CandidateCell>& cells);
 
 // Gives every cell that is not sampled the nearest sampled cell, by the grid distance
 // sqrt((dRow * stepY)^2 + (dColumn * stepX)^2) narrowed to float; among equal distances the
 // lower index wins. Sampled cells represent themselves.
-void assignRepresentatives(const GridSpec& spec, int32_t countX, std::vector<CandidateCell>& cells);
+void assignRepresentatives(const GridSpec& gridParams, int32_t countX, std::vector<CandidateCell>& cells);
 
 }  // namespace varrowmere

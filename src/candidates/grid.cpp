@@ -10,7 +10,7 @@ namespace varrowmere {
 namespace {
 
 // Columns (rows) along one axis: the integer part of |hi - lo| / step + 1, or one for a step
-// that is not positive (the spec's "negative"; zero and NaN too, which would divide by zero).
+// that is not positive (the gridParams's "negative"; zero and NaN too, which would divide by zero).
 int32_t countAlong(double step, double lo, double hi) {
   if (!(step > 0.0)) return 1;
   const double count = std::fabs(hi - lo) / step + 1.0;
@@ -25,9 +25,9 @@ constexpr double NEIGHBOUR_REACH_SLACK = 1.0e-6;
 
 }  // namespace
 
-void gridDimensions(const GridSpec& spec, GridTable& table) {
-  table.countX = countAlong(spec.stepX, spec.xMin, spec.xMax);
-  table.countY = countAlong(spec.stepY, spec.yMin, spec.yMax);
+void gridDimensions(const GridSpec& gridParams, GridTable& table) {
+  table.countX = countAlong(gridParams.stepX, gridParams.xMin, gridParams.xMax);
+  table.countY = countAlong(gridParams.stepY, gridParams.yMin, gridParams.yMax);
   table.total = table.countX * table.countY;
   table.colLo = 0;
   table.colHi = table.countX - 1;
@@ -35,18 +35,18 @@ void gridDimensions(const GridSpec& spec, GridTable& table) {
   table.rowHi = table.countY - 1;
 }
 
-void gridTarget(const GridSpec& spec, int32_t column, int32_t row, float& x, float& y) {
-  x = static_cast<float>(column * spec.stepX + spec.xMin);
-  y = static_cast<float>(row * spec.stepY + spec.yMin);
+void gridTarget(const GridSpec& gridParams, int32_t column, int32_t row, float& x, float& y) {
+  x = static_cast<float>(column * gridParams.stepX + gridParams.xMin);
+  y = static_cast<float>(row * gridParams.stepY + gridParams.yMin);
 }
 
-void fillLoci(const GridSpec& spec, bool spin, GridTable& table) {
+void fillLoci(const GridSpec& gridParams, bool spin, GridTable& table) {
   table.loci.assign(static_cast<std::size_t>(table.total), GridLocus{});
-  const auto power = static_cast<float>(spec.hitPower);
+  const auto power = static_cast<float>(gridParams.hitPower);
   for (int32_t row = 0; row < table.countY; ++row) {
     for (int32_t column = 0; column < table.countX; ++column) {
       ShotTarget target;
-      gridTarget(spec, column, row, target.x, target.y);
+      gridTarget(gridParams, column, row, target.x, target.y);
       target.spin = spin;
       // The shot maker's verdict is not used: the locus records whatever the shot does. The
       // shot maker hands back vec_to_locus_deliver of its shot, having delivered it already.
@@ -65,9 +65,9 @@ double neighbourThreshold(double cutoff) {
   return (1.0 / std::sqrt(2.0 * std::numbers::pi)) * std::exp(-cutoff * cutoff / 2.0);
 }
 
-void fillNeighbours(const GridSpec& spec, GridTable& table) {
+void fillNeighbours(const GridSpec& gridParams, GridTable& table) {
   const double n = 1.0 / std::sqrt(NEIGHBOUR_TWO_PI_VARIANCE);
-  const double threshold = neighbourThreshold(spec.cutoff);
+  const double threshold = neighbourThreshold(gridParams.cutoff);
   // w >= threshold needs dx^2 + dy^2 <= 2 sigma^2 ln(n^2 / threshold); pairs farther apart
   // than that are skipped before the exponentials are computed.
   const double reachSq =

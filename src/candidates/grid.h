@@ -63,7 +63,7 @@ inline constexpr GridSpec HIT_GRID_SPEC{.stepX = 0.07249999791383743,
 // terms the weight uses: 2 sigma^2 and 2 pi sigma^2 (m^2).
 inline constexpr double NEIGHBOUR_TWO_VARIANCE = 0.04205;
 inline constexpr double NEIGHBOUR_TWO_PI_VARIANCE = 0.1321039710834508;
-// Upper bound on a grid's columns or rows, whatever a spec's numbers say.
+// Upper bound on a grid's columns or rows, whatever a gridParams's numbers say.
 inline constexpr int32_t GRID_MAX_COUNT = 1 << 16;
 
 // One entry of a neighbour list: a cell of the same table and its normalised weight.
@@ -88,22 +88,22 @@ struct GridTable {
   std::vector<GridLocus> loci;
 };
 
-// Columns and rows from the spec (a step that is not positive gives one), total, and the
+// Columns and rows from the gridParams (a step that is not positive gives one), total, and the
 // inclusive ranges over the whole grid. loci is left untouched.
-void gridDimensions(const GridSpec& spec, GridTable& table);
+void gridDimensions(const GridSpec& gridParams, GridTable& table);
 
 // Target of cell (column, row): computed in double, narrowed to float.
-void gridTarget(const GridSpec& spec, int32_t column, int32_t row, float& x, float& y);
+void gridTarget(const GridSpec& gridParams, int32_t column, int32_t row, float& x, float& y);
 
-// Asks the shot maker for every cell's shot (a draw, or a hit of spec.hitPower) and delivers
+// Asks the shot maker for every cell's shot (a draw, or a hit of gridParams.hitPower) and delivers
 // it. Needs gridDimensions first.
-void fillLoci(const GridSpec& spec, bool spin, GridTable& table);
+void fillLoci(const GridSpec& gridParams, bool spin, GridTable& table);
 
 // The weight threshold for a cutoff in standard deviations: the standard normal density at
 // the cutoff, (1 / sqrt(2 pi)) exp(-cutoff^2 / 2).
 double neighbourThreshold(double cutoff);
 
 // Builds every cell's neighbour list from the stops of the loci (needs fillLoci first).
-void fillNeighbours(const GridSpec& spec, GridTable& table);
+void fillNeighbours(const GridSpec& gridParams, GridTable& table);
 
 }  // namespace varrowmere

@@ -31,9 +31,9 @@ void SearchBestMove::loadPosition(const GameState& gs) {
   loadStones(gs, stones_m, stoneCount_m);
 }
 
-void SearchBestMove::loadCandidates(const GridSpec& spec, const GridTable& table,
+void SearchBestMove::loadCandidates(const GridSpec& gridParams, const GridTable& table,
                                     const std::vector<CandidateCell>& cellTemplate) {
-  topCount_m = spec.topCount;
+  topCount_m = gridParams.topCount;
   countX_m = table.countX;
   countY_m = table.countY;
   total_m = table.total;

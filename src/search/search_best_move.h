@@ -28,7 +28,7 @@ class SearchBestMove {
   // Copies gs as the position and prepares its stones for the simulation.
   void loadPosition(const GameState& gs);
   // Takes the grid dimensions and a fresh copy of the cell template of one candidate set.
-  void loadCandidates(const GridSpec& spec, const GridTable& table,
+  void loadCandidates(const GridSpec& gridParams, const GridTable& table,
                       const std::vector<CandidateCell>& cellTemplate);
 
   // Values every cell (depth 0: statically; deeper: by the opponent's best reply) and returns

@@ -50,29 +50,29 @@ TEST(GridDimensions, StepsGiveTheGridSizes) {
   EXPECT_EQ(hit.rowHi, 0);
 
   // A negative step gives one column (row) at the start of the range, whatever the range.
-  GridSpec spec = DRAW_GRID_SPEC;
-  spec.stepX = -0.5;
-  spec.xMax = 100.0;
+  GridSpec gridParams = DRAW_GRID_SPEC;
+  gridParams.stepX = -0.5;
+  gridParams.xMax = 100.0;
   GridTable table;
-  gridDimensions(spec, table);
+  gridDimensions(gridParams, table);
   EXPECT_EQ(table.countX, 1);
   EXPECT_EQ(table.countY, 58);
   float x = 0.0f, y = 0.0f;
-  gridTarget(spec, 0, 3, x, y);
-  EXPECT_EQ(x, static_cast<float>(spec.xMin));
-  EXPECT_EQ(y, static_cast<float>(3 * spec.stepY + spec.yMin));
-  spec = DRAW_GRID_SPEC;
-  spec.stepY = -2.0;
-  gridDimensions(spec, table);
+  gridTarget(gridParams, 0, 3, x, y);
+  EXPECT_EQ(x, static_cast<float>(gridParams.xMin));
+  EXPECT_EQ(y, static_cast<float>(3 * gridParams.stepY + gridParams.yMin));
+  gridParams = DRAW_GRID_SPEC;
+  gridParams.stepY = -2.0;
+  gridDimensions(gridParams, table);
   EXPECT_EQ(table.countX, 26);
   EXPECT_EQ(table.countY, 1);
   EXPECT_EQ(table.total, 26);
   // A zero step cannot divide: one column too. A reversed range counts by its length.
-  spec.stepX = 0.0;
-  spec.stepY = 1.0;
-  spec.yMin = 5.0;
-  spec.yMax = 2.5;
-  gridDimensions(spec, table);
+  gridParams.stepX = 0.0;
+  gridParams.stepY = 1.0;
+  gridParams.yMin = 5.0;
+  gridParams.yMax = 2.5;
+  gridDimensions(gridParams, table);
   EXPECT_EQ(table.countX, 1);
   EXPECT_EQ(table.countY, 3);
 }
@@ -127,10 +127,10 @@ TEST(CellTemplate, RowStepFollowsTheLookedAheadStop) {
   stopY[2] = SAMPLE_TEE_LINE_Y;
   stopY[4] = SAMPLE_TEE_LINE_Y;
   const GridTable table = tableWithStops(3, 20, stopY);
-  GridSpec spec = DRAW_GRID_SPEC;
-  spec.colStep = 2;
+  GridSpec gridParams = DRAW_GRID_SPEC;
+  gridParams.colStep = 2;
   std::vector<CandidateCell> cells;
-  buildCellTemplate(spec, table, cells);
+  buildCellTemplate(gridParams, table, cells);
   EXPECT_EQ(sampledRows(table, cells), (std::vector<int32_t>{0, 2, 4, 5, 6, 7, 8, 9, 15}));
   for (int32_t i = 0; i < table.total; ++i) {
     const bool rowSampled = cells[table.countX * (i / table.countX)].sampled;
@@ -145,19 +145,19 @@ TEST(CellTemplate, RowStepFollowsTheLookedAheadStop) {
   buildCellTemplate(DRAW_GRID_SPEC, front, cells);
   EXPECT_EQ(sampledRows(front, cells).size(), 20u);
   // Steps that are not positive would never end: they count as 1.
-  spec.rowStepStart = 0;
-  spec.rowStepFar = -3;
-  spec.colStep = 0;
+  gridParams.rowStepStart = 0;
+  gridParams.rowStepFar = -3;
+  gridParams.colStep = 0;
   stopY.assign(20, 9.0);
   const GridTable far = tableWithStops(2, 20, stopY);
-  buildCellTemplate(spec, far, cells);
+  buildCellTemplate(gridParams, far, cells);
   for (const CandidateCell& cell : cells) EXPECT_TRUE(cell.sampled);
 }
 
 // Nearest sampled cell by grid distance narrowed to float; among equal distances the lower
 // index. Cells: 0 1 2 / 3 4 5 (two rows of three).
 TEST(CellTemplate, RepresentativeTieGoesToTheLowerIndex) {
-  GridSpec spec = DRAW_GRID_SPEC;
+  GridSpec gridParams = DRAW_GRID_SPEC;
   std::vector<CandidateCell> cells(6);
   const auto reset = [&cells](std::initializer_list<int32_t> sampled) {
     for (int32_t i = 0; i < 6; ++i) {
@@ -168,30 +168,30 @@ TEST(CellTemplate, RepresentativeTieGoesToTheLowerIndex) {
   };
 
   // Cell 4's neighbours 1 (above), 3 and 5 (beside) are equally far: 1 wins.
-  spec.stepX = 0.1;
-  spec.stepY = 0.1;
+  gridParams.stepX = 0.1;
+  gridParams.stepY = 0.1;
   reset({1, 3, 5});
-  assignRepresentatives(spec, 3, cells);
+  assignRepresentatives(gridParams, 3, cells);
   EXPECT_EQ(cells[4].representative, 1);
   EXPECT_EQ(cells[0].representative, 1);
   EXPECT_EQ(cells[2].representative, 1);
   EXPECT_EQ(cells[3].representative, 3);
 
   // Rows slightly farther apart than columns, but not in float: still a tie, 1 wins.
-  spec.stepY = 0.1 * (1.0 + 1e-12);
-  assignRepresentatives(spec, 3, cells);
+  gridParams.stepY = 0.1 * (1.0 + 1e-12);
+  assignRepresentatives(gridParams, 3, cells);
   EXPECT_EQ(cells[4].representative, 1);
   // Rows clearly farther apart: cell 4 takes the lower of the equal pair 3 and 5; cells 0
   // and 2 keep their neighbour 1 in the same row.
-  spec.stepY = 0.11;
-  assignRepresentatives(spec, 3, cells);
+  gridParams.stepY = 0.11;
+  assignRepresentatives(gridParams, 3, cells);
   EXPECT_EQ(cells[4].representative, 3);
   EXPECT_EQ(cells[0].representative, 1);
   EXPECT_EQ(cells[2].representative, 1);
 
   // Only cell 0 sampled: everyone goes to it.
   reset({0});
-  assignRepresentatives(spec, 3, cells);
+  assignRepresentatives(gridParams, 3, cells);
   for (const CandidateCell& cell : cells) EXPECT_EQ(cell.representative, 0);
 }
 

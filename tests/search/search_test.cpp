@@ -13,7 +13,7 @@ using testing_support::ensureStartUpTables;
 
 // A 3 x 2 grid whose cells are their own only neighbours, so that expected == value.
 struct TinyGrid {
-  GridSpec spec = DRAW_GRID_SPEC;
+  GridSpec gridParams = DRAW_GRID_SPEC;
   GridTable table;
   std::vector<CandidateCell> cells;
 
@@ -52,7 +52,7 @@ int32_t bestOf(SearchBestMove& searcher, std::initializer_list<double> values) {
 TEST(SearchTies, FirstBestInRowOrderWins) {
   TinyGrid grid;
   SearchBestMove searcher;
-  searcher.loadCandidates(grid.spec, grid.table, grid.cells);
+  searcher.loadCandidates(grid.gridParams, grid.table, grid.cells);
   // Row 0 column 1 against row 1 column 0: the lower row wins.
   EXPECT_EQ(bestOf(searcher, {1, 5, 1, 5, 1, 1}), 1);
   // Same row: the lower column wins.

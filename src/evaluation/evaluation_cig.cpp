@@ -21,6 +21,25 @@ double sumOfRoots(const std::vector<double>& sums) {
   return total;
 }
 
+// Sizes w.sum0 and w.sum1 to count and adds to them the lookups of `table` for the target
+// `stone` at (x, y) against every other ranked stone (only the other player's when
+// otherPlayerOnly).
+void sumGuardLookups(GuardTable& table, int32_t count, const CigBoard& board, int32_t stone,
+                     float x, float y, bool otherPlayerOnly, GuardScratch& w) {
+  w.sum0.assign(std::size_t(count), 0.0);
+  w.sum1.assign(std::size_t(count), 0.0);
+  for (int32_t r = 0; r < board.count; ++r) {
+    const int32_t j = board.rankedStones[r];
+    if (j == stone || (otherPlayerOnly && j % 2 == stone % 2)) continue;
+    lookupGuardTable(table, w.out0, w.out1, x, y, board.position.stonePos[j][0],
+                     board.position.stonePos[j][1]);
+    for (int32_t e = 0; e < count; ++e) {
+      w.sum0[e] += w.out0[e];
+      w.sum1[e] += w.out1[e];
+    }
+  }
+}
+
 }  // namespace
 
 Evaluation_CIG::Evaluation_CIG() : Evaluation_CIG(frontGuard, backBlock) {}
@@ -100,18 +119,7 @@ double Evaluation_CIG::guardValue(const CigBoard& board, int32_t stone) const {
   double front[2] = {0.0, 0.0};
   const int32_t nf = frontTable_m->valuesPerCell;
   if (nf > 0) {
-    w.sum0.assign(std::size_t(nf), 0.0);
-    w.sum1.assign(std::size_t(nf), 0.0);
-    for (int32_t r = 0; r < board.count; ++r) {
-      const int32_t j = board.rankedStones[r];
-      if (j == stone) continue;
-      lookupGuardTable(*frontTable_m, w.out0, w.out1, x, y, board.position.stonePos[j][0],
-                       board.position.stonePos[j][1]);
-      for (int32_t e = 0; e < nf; ++e) {
-        w.sum0[e] += w.out0[e];
-        w.sum1[e] += w.out1[e];
-      }
-    }
+    sumGuardLookups(*frontTable_m, nf, board, stone, x, y, false, w);
     const double half = 0.5 * nf;
     const double q0 = sumOfRoots(w.sum0) / half;
     const double q1 = sumOfRoots(w.sum1) / half;
@@ -124,18 +132,7 @@ double Evaluation_CIG::guardValue(const CigBoard& board, int32_t stone) const {
   double back[2] = {0.0, 0.0};
   const int32_t nb = backTable_m->valuesPerCell;
   if (nb > 0) {
-    w.sum0.assign(std::size_t(nb), 0.0);
-    w.sum1.assign(std::size_t(nb), 0.0);
-    for (int32_t r = 0; r < board.count; ++r) {
-      const int32_t j = board.rankedStones[r];
-      if (j == stone || j % 2 == stone % 2) continue;
-      lookupGuardTable(*backTable_m, w.out0, w.out1, x, y, board.position.stonePos[j][0],
-                       board.position.stonePos[j][1]);
-      for (int32_t e = 0; e < nb; ++e) {
-        w.sum0[e] += w.out0[e];
-        w.sum1[e] += w.out1[e];
-      }
-    }
+    sumGuardLookups(*backTable_m, nb, board, stone, x, y, true, w);
     const double half = 0.5 * nb;
     back[0] = weightBackBlock * sumOfRoots(w.sum0) / half;
     back[1] = weightBackBlock * sumOfRoots(w.sum1) / half;

@@ -213,18 +213,6 @@ int32_t rowForSpeed(int32_t k, double speed) {
   return static_cast<int32_t>(std::min<int64_t>(row, lastRow(k)));
 }
 
-void mapToSheet(const StoneLocus& locus, const TrajectoryPoint& tablePoint, TrajectoryPoint& out) {
-  out = tablePoint;
-  const double px = tablePoint.x * locus.mirror;
-  const double pvx = tablePoint.vx * locus.mirror;
-  out.vx = pvx * locus.rotS + tablePoint.vy * locus.rotC;
-  out.vy = tablePoint.vy * locus.rotS - pvx * locus.rotC;
-  const double ex = px - locus.offX - locus.anchorX;
-  const double ey = tablePoint.y - locus.offY - locus.anchorY;
-  out.x = ex * locus.rotS + ey * locus.rotC + locus.anchorX;
-  out.y = ey * locus.rotS - ex * locus.rotC + locus.anchorY;
-}
-
 void readLocus(StoneLocus& locus, int32_t row) { locusPoint(locus, locus.k, row, locus.cur); }
 
 void anchorLocus(StoneLocus& locus, double x, double y, double vx, double vy, double v,

@@ -139,9 +139,6 @@ TrajectoryPoint tablePoint(int32_t k, int32_t row);
 void anchorLocus(StoneLocus& locus, double x, double y, double vx, double vy, double v,
                  double invSpeed, double omega);
 
-// Maps a table point (of any trajectory) to the sheet through the locus's transform.
-void mapToSheet(const StoneLocus& locus, const TrajectoryPoint& tablePoint, TrajectoryPoint& out);
-
 // Row `row` (stepsLeft) of a table, mapped to the sheet through the locus's transform:
 // x and vx mirrored, then rotated about the anchor.
 inline void mapRowToSheet(const StoneLocus& locus, const TableRow& r, int32_t row,

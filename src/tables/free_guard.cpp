@@ -61,8 +61,9 @@ GuardChoice expectWin(int depth, int64_t scoreDiff, int side, const GuardOptions
       if (depth <= 1) {
         if (lead > 0) value += p;
       } else {
-        // Whoever scores gives the last stone of the next end to the other side.
-        const int next = e <= 0 ? side : 1 - side;
+        // As in curling: the side that scores throws first in the next end, so the player
+        // keeps the last stone only when the other side scores; a blank end changes nothing.
+        const int next = e > 0 ? 0 : (e < 0 ? 1 : side);
         value += expectWin(depth - 1, lead, next, options, p).winProb;
       }
     }

@@ -16,8 +16,9 @@ inline constexpr int SCORE_OFFSET = 8;
 inline constexpr double PATH_PROBABILITY_FLOOR = 1e-08;
 // Path probability at the root (and the value of a winning leaf per unit of probability).
 inline constexpr double ROOT_PROBABILITY = 1.0;
-// The look-ahead covers at most this many ends: every end multiplies the work by up to
-// 2 x 17, so an absurd number of ends left (from a bad SETSTATE) must not hang the player.
+// The look-ahead covers at most this many ends. Every end multiplies the work by up to
+// 2 options x 17 scores (about 34-fold), and SETSTATE can name any last end, so an absurd
+// number of ends left must not hang the player; five ends is about 45 million leaves.
 inline constexpr int MAX_GUARD_DEPTH = 5;
 
 // Score files, relative to the data folder. Scores are from the view of the side that throws
@@ -49,8 +50,10 @@ void loadScoreDist(const char* name, ScoreDist& d);
 // counts as 1) and the player's lead `scoreDiff` before this end.
 GuardChoice freeGuardTest(int side, int depth, int scoreDiff);
 
-// The best option and its probability (times prob) of leading after `depth` more ends.
-// The first best option wins a tie.
+// The best option and its probability (times prob) of leading after `depth` more ends, for
+// the player on `side` (1: it has the last stone of this end). The last stone of each later
+// end goes to the side that did not score, and stays after a blank end. The first best
+// option wins a tie.
 GuardChoice expectWin(int depth, int64_t scoreDiff, int side, const GuardOptions& options,
                       double prob);
 

@@ -38,18 +38,50 @@ TEST(FreeGuardChoice, TieGoesToTheGuard) {
   EXPECT_DOUBLE_EQ(choice.winProb, 0.5);
 }
 
-TEST(FreeGuardChoice, ScoringEndHandsTheLastStoneOver) {
-  // Side 0 always scores 1; side 1 always gives up 2 (score -2 from its view).
-  GuardOptions options;
-  options[0] = {dist({{1, 1.0}}), dist({{1, 1.0}})};
-  options[1] = {dist({{-2, 1.0}}), dist({{-2, 1.0}})};
-  // Side 0 scores 1 and passes the hammer to side 1, which gives up 2: lead 1 - 2 = -1.
-  EXPECT_DOUBLE_EQ(expectWin(2, 0, 0, options, 1.0).winProb, 0.0);
-  // A blank end keeps the side: side 1 blanking twice stays at lead 1.
-  options[1] = {dist({{0, 1.0}}), dist({{0, 1.0}})};
-  EXPECT_DOUBLE_EQ(expectWin(2, 1, 1, options, 1.0).winProb, 1.0);
-  // All mass on one score keeps a path probability of exactly 1 along that branch.
-  EXPECT_DOUBLE_EQ(expectWin(3, 0, 0, options, 1.0).winProb, 1.0);
+// Two ends: the first is played from `side`'s distribution, the second from the distribution
+// of whichever side then has the last stone (the side that did not score; unchanged after a
+// blank). Worked by hand; a wrong hand-over changes every row.
+TEST(FreeGuardChoice, LastStoneGoesToTheSideThatDidNotScore) {
+  struct Case {
+    const char* what;
+    int side;
+    int lead;
+    ScoreDist withoutLastStone;  // options[0]: the player's end scores when throwing first
+    ScoreDist withLastStone;     // options[1]
+    double winProb;
+  };
+  const Case cases[] = {
+      // +1, then +1 again from side 0: lead 2 (handing over would give -3: lead -2).
+      {"side 0 steals", 0, 0, dist({{1, 1.0}}), dist({{-3, 1.0}}), 1.0},
+      // -1, then +2 with the last stone: lead 1 (keeping side 0 would give -1: lead -2).
+      {"side 0 gives up a point", 0, 0, dist({{-1, 1.0}}), dist({{2, 1.0}}), 1.0},
+      // 0, then 0 again from side 0: level, no win (side 1 would have scored 1).
+      {"side 0 blanks", 0, 0, dist({{0, 1.0}}), dist({{1, 1.0}}), 0.0},
+      // +1, then -2 without the last stone: lead -1 (keeping it would give +1: lead 2).
+      {"side 1 scores", 1, 0, dist({{-2, 1.0}}), dist({{1, 1.0}}), 0.0},
+      // -1, then -1 again with the last stone: lead -2 (side 0 would have scored 3).
+      {"side 1 is stolen from", 1, 0, dist({{3, 1.0}}), dist({{-1, 1.0}}), 0.0},
+      // 0, then 0 again with the last stone: still 1 ahead (side 0 would have given up 1).
+      {"side 1 blanks", 1, 1, dist({{-1, 1.0}}), dist({{0, 1.0}}), 1.0},
+      // Side 0 at level: steal 1/4 x (1/4 + 1/4) + blank 1/4 x 1/4 + give up 1/2 x 1/2.
+      {"side 0, mixed", 0, 0, dist({{1, 0.25}, {0, 0.25}, {-1, 0.5}}),
+       dist({{2, 0.5}, {0, 0.25}, {-1, 0.25}}), 0.4375},
+      // Side 1 at level: score 2 1/2 x 1 + blank 1/4 x 1/2 + stolen from 1/4 x 1/2.
+      {"side 1, mixed", 1, 0, dist({{1, 0.25}, {0, 0.25}, {-1, 0.5}}),
+       dist({{2, 0.5}, {0, 0.25}, {-1, 0.25}}), 0.75},
+  };
+  for (const Case& c : cases) {
+    GuardOptions options;
+    options[0] = {c.withoutLastStone};
+    options[1] = {c.withLastStone};
+    EXPECT_DOUBLE_EQ(expectWin(2, c.lead, c.side, options, 1.0).winProb, c.winProb) << c.what;
+  }
+}
+
+// With the committed score files, the player holding the last stone, level with three ends
+// to go, keeps to the plain strategy (the hand-over rule decides this).
+TEST(FreeGuardChoice, CommittedFilesLevelWithTheLastStoneThreeEndsLeft) {
+  EXPECT_EQ(freeGuardTest(1, 3, 0).option, 1);
 }
 
 TEST(FreeGuardChoice, TinyBranchesAreDropped) {

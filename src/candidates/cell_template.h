@@ -8,6 +8,7 @@
 
 #include "candidates/grid.h"
 #include "driver/game_state.h"
+#include "physics/sheet.h"
 
 namespace varrowmere {
 

@@ -10,7 +10,8 @@ namespace varrowmere {
 namespace {
 
 // Columns (rows) along one axis: the integer part of |hi - lo| / step + 1, or one for a step
-// that is not positive (the gridParams's "negative"; zero and NaN too, which would divide by zero).
+// that is not positive (what the GridSpec calls negative; zero and NaN too, which would divide
+// by zero).
 int32_t countAlong(double step, double lo, double hi) {
   if (!(step > 0.0)) return 1;
   const double count = std::fabs(hi - lo) / step + 1.0;

@@ -63,7 +63,7 @@ inline constexpr GridSpec HIT_GRID_SPEC{.stepX = 0.07249999791383743,
 // terms the weight uses: 2 sigma^2 and 2 pi sigma^2 (m^2).
 inline constexpr double NEIGHBOUR_TWO_VARIANCE = 0.04205;
 inline constexpr double NEIGHBOUR_TWO_PI_VARIANCE = 0.1321039710834508;
-// Upper bound on a grid's columns or rows, whatever a gridParams's numbers say.
+// Upper bound on a grid's columns or rows, whatever the numbers of its GridSpec say.
 inline constexpr int32_t GRID_MAX_COUNT = 1 << 16;
 
 // One entry of a neighbour list: a cell of the same table and its normalised weight.

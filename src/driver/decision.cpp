@@ -5,14 +5,13 @@
 #include <random>
 
 #include "driver/game_state.h"
+#include "platform/shot_maker.h"
 #include "search/search_node.h"
 #include "tables/free_guard.h"
 
 namespace varrowmere {
 
 namespace {
-
-int32_t lastDepth = 0;
 
 // One uniformly random bit per call, from a generator seeded by the system's random source.
 int randomBit() {
@@ -54,12 +53,9 @@ bool playOpeningGuard(int32_t shot, int32_t end, ShotVector& out) {
 
 }  // namespace
 
-int32_t lastDecisionDepth() { return lastDepth; }
-
 void decideShot(ShotVector& out) {
   const int32_t s = gameState.shotNum;
   const int32_t e = gameState.curEnd;
-  lastDepth = 0;
 
   // The player's first stone of the game restarts the thinking-time budget.
   if (e == 0 && (s == 0 || s == 1)) {
@@ -86,7 +82,6 @@ void decideShot(ShotVector& out) {
     depth = SEARCH_DEPTH_SHORT;
     timeShort = true;
   }
-  lastDepth = depth;
   ShotVector shot;
   {
     SearchNode node;

@@ -5,7 +5,6 @@
 #include <cstdint>
 
 #include "physics/sheet.h"
-#include "platform/shot_maker.h"
 
 namespace varrowmere {
 
@@ -32,8 +31,5 @@ inline constexpr int32_t LAST_STONES_FROM = 14;
 
 // Fills out with the shot for gameState. Called by the GO handler on the reader thread.
 void decideShot(ShotVector& out);
-
-// The depth the last searched decision used (0 when the last decision did not search).
-int32_t lastDecisionDepth();
 
 }  // namespace varrowmere

@@ -2,7 +2,7 @@
 
 namespace varrowmere {
 
-GameState gameState = GameState::zero();
+GameState gameState;
 double remainingTime = 0.0;
 bool timeShort = false;
 ShotVector emptySheetShot[2] = {};

@@ -12,24 +12,16 @@ namespace varrowmere {
 inline constexpr int STONE_COUNT = 16;
 // Ends whose score the record keeps.
 inline constexpr int SCORE_ENDS = 10;
-// The last end of a record made by default (a searcher's position before it is given one).
-inline constexpr int32_t DEFAULT_LAST_END = 10;
 
 // The position and state of the game. A stone at exactly (0, 0) is not in play.
+// GameState{} is all zero: the record the protocol starts from and NEWGAME restores.
 struct GameState {
   int32_t shotNum = 0;
   int32_t curEnd = 0;
-  int32_t lastEnd = DEFAULT_LAST_END;
+  int32_t lastEnd = 0;
   int32_t score[SCORE_ENDS] = {};
   bool whiteToMove = false;
   float stonePos[STONE_COUNT][2] = {};
-
-  // The all-zero record (lastEnd 0 too) that the protocol starts from and NEWGAME restores.
-  static GameState zero() {
-    GameState state;
-    state.lastEnd = 0;
-    return state;
-  }
 };
 
 inline bool stoneInPlay(const GameState& state, int i) {

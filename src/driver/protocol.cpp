@@ -29,7 +29,7 @@ float wordToCoordinate(const char* word) {
   return std::isfinite(value) ? value : 0.0f;
 }
 
-void onNewGame() { gameState = GameState::zero(); }
+void onNewGame() { gameState = GameState{}; }
 
 void onIsReady(CommandReply& reply) {
   static constexpr char READY[] = "READYOK";

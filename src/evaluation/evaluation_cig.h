@@ -7,18 +7,19 @@
 
 #include "evaluation/abst_evaluation.h"
 #include "evaluation/stone_ranking.h"
+#include "physics/sheet.h"
 #include "tables/guard_table.h"
 
 namespace varrowmere {
 
+// The guard tables look along the sheet's delivery line.
+static_assert(GUARD_ORIGIN_X == static_cast<float>(DELIVERY_X) &&
+              GUARD_ORIGIN_Y == static_cast<float>(DELIVERY_Y));
 // HOUSE_REACH squared (m^2): the height of the lateral parabola is divided by it.
 inline constexpr double HOUSE_REACH_SQ = 3.9006250941753393;
 static_assert(HOUSE_REACH_SQ == HOUSE_REACH * HOUSE_REACH);
 // The position value is 0 at and behind this line (m): one HOUSE_REACH behind the tee line.
 inline constexpr double CIG_BEHIND_LIMIT_Y = 2.90500009059906;
-// Two stone radii (m), 0.29 as a float, widened: touching distance of two stone centres.
-inline constexpr double TWO_RADII_FLOAT = 0.28999999165534973;
-static_assert(TWO_RADII_FLOAT == static_cast<double>(0.29f));
 // Avoid factor: a stone of the same player within this reach (m, 1.74 as a float) straight in
 // front or behind (half of it beside) lowers the factor, down to AVOID_TOUCHING when touching.
 inline constexpr double AVOID_REACH = 1.7400000095367432;

@@ -8,6 +8,7 @@
 
 #include "driver/game_state.h"
 #include "evaluation/stone_ranking.h"
+#include "physics/sheet.h"
 
 namespace varrowmere {
 

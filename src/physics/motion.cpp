@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <thread>
+#include <utility>
 
 #include "tables/message.h"
 
@@ -101,6 +102,23 @@ void TrajectoryRows<Element>::reset(int32_t stride) {
   data_m = static_cast<Element*>(std::aligned_alloc(HUGE_PAGE_BYTES, bytes_m));
   if (data_m == nullptr) std::abort();
   ::madvise(data_m, bytes_m, MADV_HUGEPAGE);
+}
+
+template <typename Element>
+TrajectoryRows<Element>::TrajectoryRows(TrajectoryRows&& other) noexcept
+    : data_m(std::exchange(other.data_m, nullptr)),
+      bytes_m(std::exchange(other.bytes_m, 0)),
+      stride_m(std::exchange(other.stride_m, 0)) {}
+
+template <typename Element>
+TrajectoryRows<Element>& TrajectoryRows<Element>::operator=(TrajectoryRows&& other) noexcept {
+  if (this != &other) {
+    std::free(data_m);
+    data_m = std::exchange(other.data_m, nullptr);
+    bytes_m = std::exchange(other.bytes_m, 0);
+    stride_m = std::exchange(other.stride_m, 0);
+  }
+  return *this;
 }
 
 template <typename Element>

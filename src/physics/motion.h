@@ -70,11 +70,18 @@ inline constexpr int32_t TRAJECTORY_ROW_CAPACITY = 1149;
 template <typename Element>
 class TrajectoryRows {
  public:
+  TrajectoryRows() = default;
+  // Owns its block: moves hand it over, copies would free it twice.
+  TrajectoryRows(const TrajectoryRows&) = delete;
+  TrajectoryRows& operator=(const TrajectoryRows&) = delete;
+  TrajectoryRows(TrajectoryRows&& other) noexcept;
+  TrajectoryRows& operator=(TrajectoryRows&& other) noexcept;
+  ~TrajectoryRows();
+
   void reset(int32_t stride);
   const Element* operator[](int32_t k) const { return data_m + std::size_t(k) * stride_m; }
   Element* row0(int32_t k) { return data_m + std::size_t(k) * stride_m; }
   int32_t stride() const { return stride_m; }
-  ~TrajectoryRows();
 
  private:
   Element* data_m = nullptr;

@@ -15,6 +15,7 @@
 #include <cstdint>
 
 #include "driver/game_state.h"
+#include "physics/sheet.h"
 
 namespace varrowmere {
 

@@ -10,8 +10,13 @@ namespace varrowmere {
 
 // Stone radius (m), the float 0.145f; every inner limit below is a line +- this value.
 inline constexpr float STONE_RADIUS = 0.145f;
-// Two radii (m) and its square, the contact threshold on squared centre distance.
+// Two radii (m), touching distance of two stone centres, in the two precisions the model
+// uses: the double 0.29 (contact prediction) and the float 0.29f widened (the evaluations,
+// which work from stored float positions). CONTACT_DIST_SQ = (0.29f)^2 is the contact
+// threshold on squared centre distance.
 inline constexpr double TWO_RADII = 0.29;
+inline constexpr double TWO_RADII_FLOAT = 0.28999999165534973;
+static_assert(TWO_RADII_FLOAT == double{0.29f});
 inline constexpr double CONTACT_DIST_SQ = 0.08409999516010291;
 
 // Sheet width (m) and the range of x a stone centre may take on it.

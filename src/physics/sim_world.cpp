@@ -100,12 +100,6 @@ SimWorld::~SimWorld() {
   delete worldTwo_m;
 }
 
-SimWorld::BodyState SimWorld::manyBodyState(int i) const {
-  const b2Body& body = *bodies_m[i];
-  return {body.GetPosition().x, body.GetPosition().y, body.GetLinearVelocity().x,
-          body.GetLinearVelocity().y, body.GetAngularVelocity()};
-}
-
 void SimWorld::collideTwo(StoneLocus& a, StoneLocus& b) {
   placeBody(*bodyA_m, a, parkingX(0));
   placeBody(*bodyB_m, b, parkingX(1));

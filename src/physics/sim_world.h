@@ -67,13 +67,6 @@ class SimWorld {
   // afterwards); every used body is parked again. Stones beyond the 16th are ignored.
   void collideMany(StoneLocus* const* stones, int count);
 
-  // Position (m), velocity (m/s) and angular velocity (rad/s) of a body, for checks.
-  struct BodyState {
-    float x, y, vx, vy, omega;
-  };
-  // Body i (0..15) of worldMany.
-  BodyState manyBodyState(int i) const;
-
  private:
   b2World* worldMany_m = nullptr;
   b2Body* bodies_m[STONE_COUNT] = {};

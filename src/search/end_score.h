@@ -1,6 +1,8 @@
 #pragma once
 // The score of a finished end, as the search counts it.
 
+#include <cstdint>
+
 #include "driver/game_state.h"
 
 namespace varrowmere {

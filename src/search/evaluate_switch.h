@@ -1,6 +1,8 @@
 #pragma once
 // The search's choice of static evaluation.
 
+#include <cstdint>
+
 #include "driver/game_state.h"
 
 namespace varrowmere {

@@ -18,6 +18,8 @@ namespace varrowmere {
 inline constexpr int SEARCH_WORKER_SLOTS = 2;
 // The only pruning type: every cell is a candidate at every depth.
 inline constexpr int32_t PRUNING_TYPE_NONE = 0;
+// The last end of the position a searcher holds before it is given one.
+inline constexpr int32_t SEARCHER_DEFAULT_LAST_END = 10;
 
 class SearchBestMove {
  public:
@@ -57,7 +59,7 @@ class SearchBestMove {
   std::unique_ptr<SimWorld> worlds_m[SEARCH_WORKER_SLOTS];
   int32_t stoneCount_m = 0;
   StoneLocus stones_m[STONE_COUNT];
-  GameState position_m;
+  GameState position_m{.lastEnd = SEARCHER_DEFAULT_LAST_END};
   int32_t countX_m = 0, countY_m = 0, total_m = 0;
   int32_t colLo_m = 0, colHi_m = -1, rowLo_m = 0, rowHi_m = -1;
   int32_t topCount_m = 1;

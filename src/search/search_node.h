@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "driver/game_state.h"
+#include "physics/sheet.h"
 #include "search/search_best_move.h"
 
 namespace varrowmere {

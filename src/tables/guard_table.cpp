@@ -3,7 +3,6 @@
 #include <cmath>
 #include <string>
 
-#include "physics/sheet.h"
 #include "tables/message.h"
 #include "tables/text_input.h"
 
@@ -144,8 +143,8 @@ void lookupGuardTable(GuardTable& table, std::vector<double>& out0, std::vector<
   if (wrongSide) return zeroResult(table, out0, out1);
 
   // Single precision throughout, as the tables were laid out; only the root is taken in double.
-  const float dx = x0 - static_cast<float>(DELIVERY_X);
-  const float dy = y0 - static_cast<float>(DELIVERY_Y);
+  const float dx = x0 - GUARD_ORIGIN_X;
+  const float dy = y0 - GUARD_ORIGIN_Y;
   const float len = static_cast<float>(std::sqrt(static_cast<double>(dy * dy + dx * dx)));
   const float ux = dx / len;
   const float uy = dy / len;
@@ -165,7 +164,7 @@ void lookupGuardTable(GuardTable& table, std::vector<double>& out0, std::vector<
 
   // Which side of the line from the delivery point through the target; on the line counts +1.
   const float cross =
-      (y1 - static_cast<float>(DELIVERY_Y)) * dx - (x1 - static_cast<float>(DELIVERY_X)) * dy;
+      (y1 - GUARD_ORIGIN_Y) * dx - (x1 - GUARD_ORIGIN_X) * dy;
   const float sign = cross < 0.0f ? -1.0f : 1.0f;
   const int32_t centre = (table.sideCount - 1) / 2;
   const auto i = static_cast<int32_t>(static_cast<float>(m) * sign + static_cast<float>(centre));

@@ -21,6 +21,10 @@
 
 namespace varrowmere {
 
+// Origin of the line of delivery (m), as floats: the sheet's delivery point. The tables sit
+// below the physics, so they keep the point in the precision they compute in.
+inline constexpr float GUARD_ORIGIN_X = 2.375f;
+inline constexpr float GUARD_ORIGIN_Y = 41.28f;
 // Size of one distance cell and one lateral cell (m): the float nearest 0.29 / 12.
 inline constexpr float GRID_STEP = 0.024166666f;
 // Along-line distance (m) that falls into BackBlock distance cell 0.

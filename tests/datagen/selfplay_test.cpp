@@ -66,7 +66,7 @@ TEST(SelfPlayScore, ViewOfTheSideWithTheLastStone) {
     gs.stonePos[stone][0] = static_cast<float>(TEE_X);
     gs.stonePos[stone][1] = static_cast<float>(TEE_Y + dy);
   };
-  GameState gs = GameState::zero();
+  GameState gs = GameState{};
   EXPECT_EQ(scoreForLastSide(gs), 0);
 
   place(gs, 15, 0.0);
@@ -75,7 +75,7 @@ TEST(SelfPlayScore, ViewOfTheSideWithTheLastStone) {
   place(gs, 11, 1.2);  // behind side 0's stone: does not count
   EXPECT_EQ(scoreForLastSide(gs), 2);
 
-  GameState steal = GameState::zero();
+  GameState steal = GameState{};
   place(steal, 2, 0.0);
   place(steal, 15, 0.5);
   EXPECT_EQ(scoreForLastSide(steal), -1);

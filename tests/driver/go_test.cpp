@@ -25,13 +25,13 @@ class GoHandler : public ::testing::Test {
   // Shot 14 of end 3 on an empty sheet: decided by a fixed rule, without a search, and not
   // the first stone of a game, so the decision leaves the clock to the handler.
   void SetUp() override {
-    gameState = GameState::zero();
+    gameState = GameState{};
     gameState.shotNum = 14;
     gameState.curEnd = 3;
     gameState.lastEnd = 8;
   }
   void TearDown() override {
-    gameState = GameState::zero();
+    gameState = GameState{};
     remainingTime = 0.0;
   }
 

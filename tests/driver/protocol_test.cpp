@@ -49,7 +49,7 @@ void fillGameState() {
 class Protocol : public ::testing::Test {
  protected:
   void SetUp() override { fillGameState(); }
-  void TearDown() override { gameState = GameState::zero(); }
+  void TearDown() override { gameState = GameState{}; }
 };
 
 TEST(GetWord, SpacesSeparateWordsAndTabsDoNot) {
@@ -253,12 +253,6 @@ TEST_F(Protocol, SetStateShotOutsideTheEndStopsTheCommand) {
   EXPECT_EQ(gameState.curEnd, 2);
 }
 
-TEST(GameStateRecord, SearcherDefaultDiffersFromTheProtocolStart) {
-  const GameState searcherDefault;
-  EXPECT_EQ(searcherDefault.lastEnd, 10);
-  EXPECT_EQ(searcherDefault.shotNum, 0);
-  EXPECT_EQ(GameState::zero().lastEnd, 0);
-}
 
 }  // namespace
 }  // namespace varrowmere

@@ -117,7 +117,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   --size;
 
   // Each input starts from a fresh process's state.
-  gameState = GameState::zero();
+  gameState = GameState{};
   remainingTime = 0.0;
 
   const std::vector<std::string> expected = modelLines(data, size, block);

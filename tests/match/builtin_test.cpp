@@ -86,7 +86,7 @@ std::string playOneEnd(uint64_t seed) {
 
 TEST(BuiltinOpponents, DrawStopsAtTheTeeWithAlternatingSpin) {
   ensureTables();
-  GameState state = GameState::zero();
+  GameState state;
   for (int shot = 0; shot < 6; ++shot) {
     state.shotNum = shot;
     const ShotVector draw = drawToTee(state);
@@ -103,7 +103,7 @@ TEST(BuiltinOpponents, DrawStopsAtTheTeeWithAlternatingSpin) {
 
 TEST(BuiltinOpponents, TakeoutHitsTheOpponentStoneNearestTheTee) {
   ensureTables();
-  GameState state = GameState::zero();
+  GameState state;
   state.shotNum = 5;            // side 1 to play; side 0's stones are 0, 2, 4
   state.stonePos[0][0] = 2.0f;  // side 0, 1.0 m from the tee
   state.stonePos[0][1] = float(TEE_Y + 0.93);

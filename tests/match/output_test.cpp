@@ -103,7 +103,7 @@ TEST(MatchLog, WritesOneJsonObjectPerLineWithEscapedText) {
   shot.player = 1;
   shot.asked = ShotVector{0.25f, -30.0f, true};
   shot.delivered = ShotVector{0.2500001f, -30.01f, true};
-  shot.after = GameState::zero();
+  shot.after = GameState{};
   shot.after.stonePos[2][0] = 2.375f;
   shot.after.stonePos[2][1] = 4.88f;
   log.onShot(shot);
@@ -129,7 +129,7 @@ TEST(HousePicture, DrawsRingsLinesAndEveryStoneInPlayNumberedAndColoured) {
   end.hammer = 0;  // red throws the odd stones
   end.points[0] = 1;
   end.total[0] = 1;
-  end.position = GameState::zero();
+  end.position = GameState{};
   end.position.stonePos[1][0] = 2.375f;  // red, on the button: scores
   end.position.stonePos[1][1] = 4.9f;
   end.position.stonePos[0][0] = 3.0f;  // yellow, in the house

@@ -53,7 +53,7 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
 }
 
 GameState someState() {
-  GameState state = GameState::zero();
+  GameState state = GameState{};
   state.shotNum = 3;
   state.curEnd = 1;
   state.lastEnd = 8;
@@ -178,7 +178,7 @@ TEST(BuiltPlayer, AnswersTheProtocolWithAShot) {
   std::string failure;
   ASSERT_TRUE(player.newGame(failure)) << failure;
   // The first stone of a game: an answer the player gives without a long search.
-  GameState first = GameState::zero();
+  GameState first = GameState{};
   first.lastEnd = 2;
   const PlayerAnswer answer = player.play(first, INITIAL_THINKING_TIME);
   EXPECT_TRUE(answer.ok) << answer.failure;

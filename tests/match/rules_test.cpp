@@ -11,7 +11,7 @@ namespace {
 
 // A position after the last stone with the listed stones placed at (tee x, tee y + offset).
 GameState withStonesAt(std::initializer_list<std::pair<int, double>> stones) {
-  GameState position = GameState::zero();
+  GameState position;
   position.shotNum = STONE_COUNT;
   for (const auto& [i, offset] : stones) {
     position.stonePos[i][0] = float(TEE_X);
@@ -87,8 +87,8 @@ namespace {
 // stone in the house (stone 3 when shot > 3). After it: the stones listed are out of play and
 // the delivered stone rests at the tee.
 struct Guarded {
-  GameState before = GameState::zero();
-  GameState after = GameState::zero();
+  GameState before;
+  GameState after;
   Guarded(int shot, std::initializer_list<int> removed) {
     before.shotNum = shot;
     before.stonePos[0][0] = 2.0f;
@@ -129,7 +129,7 @@ TEST(FreeGuardZone, OpponentGuardRemovedOnShotsZeroToThreeRestoresThePosition) {
     EXPECT_EQ(g.after.shotNum, shot + 1);
   }
   // Shot 1 removing the first stone, a guard.
-  GameState before = GameState::zero();
+  GameState before;
   before.shotNum = 1;
   before.stonePos[0][0] = float(TEE_X);
   before.stonePos[0][1] = 7.0f;
@@ -163,7 +163,7 @@ TEST(FreeGuardZone, NoViolationFromShotFourOwnGuardsMovedGuardsOrHouseStones) {
   EXPECT_FALSE(applyFreeGuardRule(moved.before, moved.after));
 
   // Shot 3 removes a side-0 stone that lies in the house, not in the zone: allowed.
-  GameState before = GameState::zero();
+  GameState before;
   before.shotNum = 3;
   before.stonePos[2][0] = float(TEE_X);
   before.stonePos[2][1] = float(TEE_Y + 0.3);

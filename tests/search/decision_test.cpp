@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "driver/game_state.h"
+#include "platform/shot_maker.h"
+#include "search/search_best_move.h"
 #include "support/start_up_tables.h"
 #include "tables/free_guard.h"
 
@@ -19,17 +21,28 @@ bool sameShot(const ShotVector& a, const ShotVector& b) {
   return a.vx == b.vx && a.vy == b.vy && a.spin == b.spin;
 }
 
+// Simulations of a one-ply search: the sampled cells of the four candidate sets.
+constexpr uint64_t ONE_PLY = 1484;
+
 class DecisionTest : public ::testing::Test {
  protected:
   void SetUp() override {
     testing_support::ensureStartUpTables();
-    gameState = GameState::zero();
+    gameState = GameState{};
     gameState.lastEnd = 8;
     remainingTime = 0.0;
     timeShort = false;
     emptySheetStale[0] = emptySheetStale[1] = true;
   }
-  void TearDown() override { gameState = GameState::zero(); }
+  void TearDown() override { gameState = GameState{}; }
+
+  // Runs the decision and returns the simulations its search made: 0 when it played a fixed
+  // or remembered shot, one per sampled cell of the four sets for a one-ply search.
+  uint64_t decide(ShotVector& out) {
+    const uint64_t before = SearchBestMove::simulationCount();
+    decideShot(out);
+    return SearchBestMove::simulationCount() - before;
+  }
 
   void place(int stone, float x, float y) {
     gameState.stonePos[stone][0] = x;
@@ -39,11 +52,10 @@ class DecisionTest : public ::testing::Test {
 
 TEST_F(DecisionTest, FirstStoneOfTheGameRestartsTheClockAndPlaysTheCentreGuard) {
   ShotVector out;
-  decideShot(out);
+  EXPECT_EQ(decide(out), 0u);
   EXPECT_EQ(remainingTime, INITIAL_THINKING_TIME);
   EXPECT_FALSE(timeShort);
   EXPECT_TRUE(sameShot(out, shotFor(CENTER_GUARD_X, GUARD_Y)));
-  EXPECT_EQ(lastDecisionDepth(), 0);
 }
 
 TEST_F(DecisionTest, CornerGuardUnlessFourBehind) {
@@ -64,27 +76,25 @@ TEST_F(DecisionTest, CornerGuardUnlessFourBehind) {
 
   gameState.score[0] = -4;
   ShotVector out;
-  decideShot(out);
-  EXPECT_EQ(lastDecisionDepth(), 1);
+  EXPECT_EQ(decide(out), ONE_PLY);
 }
 
 TEST_F(DecisionTest, LateEndsAskTheFreeGuardStatistics) {
   gameState.curEnd = 7;
   remainingTime = 10.0;
   ShotVector out;
-  decideShot(out);
+  const uint64_t simulations = decide(out);
   const bool guard = freeGuardTest(0, gameState.lastEnd - gameState.curEnd, 0).option == 0;
   EXPECT_EQ(sameShot(out, shotFor(CENTER_GUARD_X, GUARD_Y)), guard);
-  EXPECT_EQ(lastDecisionDepth(), guard ? 0 : 1);
+  EXPECT_EQ(simulations, guard ? 0u : ONE_PLY);
 }
 
 TEST_F(DecisionTest, LastStonesOnAnEmptySheetDrawWithoutSearching) {
   gameState.curEnd = 3;
   gameState.shotNum = 14;
   ShotVector out;
-  decideShot(out);
+  EXPECT_EQ(decide(out), 0u);
   EXPECT_TRUE(sameShot(out, shotFor(LAST_STONE_DRAW_X, 5.490000247955322f)));
-  EXPECT_EQ(lastDecisionDepth(), 0);
 }
 
 TEST_F(DecisionTest, EmptySheetShotIsSearchedOncePerParity) {
@@ -92,8 +102,7 @@ TEST_F(DecisionTest, EmptySheetShotIsSearchedOncePerParity) {
   gameState.shotNum = 4;
   remainingTime = 10.0;
   ShotVector first;
-  decideShot(first);
-  EXPECT_EQ(lastDecisionDepth(), 1);
+  EXPECT_EQ(decide(first), ONE_PLY);
   EXPECT_FALSE(emptySheetStale[0]);
   EXPECT_TRUE(emptySheetStale[1]);
 
@@ -101,16 +110,14 @@ TEST_F(DecisionTest, EmptySheetShotIsSearchedOncePerParity) {
   gameState.curEnd = 4;
   gameState.shotNum = 6;
   ShotVector again;
-  decideShot(again);
-  EXPECT_EQ(lastDecisionDepth(), 0);
+  EXPECT_EQ(decide(again), 0u);
   EXPECT_TRUE(sameShot(first, again));
 
   // A stone in play: a normal search, nothing remembered.
   gameState.shotNum = 5;
   place(2, 2.375f, 5.0f);
   ShotVector searched;
-  decideShot(searched);
-  EXPECT_EQ(lastDecisionDepth(), 1);
+  EXPECT_EQ(decide(searched), ONE_PLY);
   EXPECT_TRUE(emptySheetStale[1]);
 }
 
@@ -120,8 +127,7 @@ TEST_F(DecisionTest, LittleTimeLeftSearchesOnePlyWithTheTimeShortEvaluator) {
   place(0, 2.375f, 5.0f);
   remainingTime = 29.9;
   ShotVector out;
-  decideShot(out);
-  EXPECT_EQ(lastDecisionDepth(), SEARCH_DEPTH_SHORT);
+  EXPECT_EQ(decide(out), ONE_PLY);
   EXPECT_TRUE(timeShort);
 }
 

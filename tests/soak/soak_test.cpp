@@ -130,7 +130,7 @@ TEST(SoakProcess, AnswersAreCheckedUpToTheReadyOkAndTheExitStatusIsKept) {
   PlayerProcess process;
   std::string failure;
   ASSERT_TRUE(process.start(doubled.path(), failure)) << failure;
-  GameState gs = GameState::zero();
+  GameState gs;
   const GoAnswer answer = askShot(process, gs, 10.0);
   EXPECT_FALSE(answer.ok);
   EXPECT_NE(answer.failure.find("not exactly one BESTSHOT"), std::string::npos);

@@ -82,7 +82,7 @@ ShotVector SelfPlay::chooseShot(const GameState& gs) {
 }
 
 int32_t SelfPlay::playEnd() {
-  GameState position = GameState::zero();
+  GameState position;
   position.lastEnd = SELFPLAY_LAST_END;
   for (int32_t shot = 0; shot < STONE_COUNT; ++shot) {
     position.shotNum = shot;

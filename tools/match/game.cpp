@@ -30,7 +30,7 @@ GameResult playGame(Player* const players[PLAYER_COUNT], const GameSettings& set
   double secondsLeft[PLAYER_COUNT] = {settings.thinkingTime, settings.thinkingTime};
   int hammer = settings.firstHammer;
   for (int end = 0; end < settings.ends; ++end) {
-    GameState position = GameState::zero();
+    GameState position;
     position.curEnd = end;
     position.lastEnd = settings.ends;
     for (int shot = 0; shot < STONE_COUNT; ++shot) {

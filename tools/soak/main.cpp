@@ -137,7 +137,7 @@ bool finishPlayer(PlayerProcess& process) {
 int depthTwoGo(PlayerProcess& process, const Options& o) {
   std::string failure;
   if (!startNewGame(process, READY_TIMEOUT, failure)) return fail(failure);
-  GameState state = GameState::zero();
+  GameState state;
   state.lastEnd = SOAK_LAST_END;
   GoAnswer first = askShot(process, state, o.goTimeout);
   if (!first.ok) return fail("first stone: " + first.failure);

@@ -55,7 +55,7 @@ void oddStone(std::mt19937_64& rng, GameState& gs) {
 }  // namespace
 
 GameState soakPosition(std::mt19937_64& rng) {
-  GameState gs = GameState::zero();
+  GameState gs;
   gs.lastEnd = SOAK_LAST_END;
   gs.curEnd = 1 + below(rng, SOAK_LAST_END - 1);
   gs.shotNum = below(rng, STONE_COUNT);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <optional>
 #include <random>
 
 #include "driver/game_state.h"
@@ -13,8 +14,13 @@ namespace varrowmere {
 
 namespace {
 
-// One uniformly random bit per call, from a generator seeded by the system's random source.
+// Set by seedRandomChoice: then every bit comes from this one generator, in turn.
+std::optional<std::mt19937> seededGenerator;
+
+// One uniformly random bit per call: the lowest bit of the first output of a generator seeded
+// by the system's random source, or of the seeded generator's next output.
 int randomBit() {
+  if (seededGenerator) return static_cast<int>((*seededGenerator)() & 1u);
   std::random_device source;
   std::mt19937 generator(source());
   return static_cast<int>(generator() & 1u);
@@ -52,6 +58,8 @@ bool playOpeningGuard(int32_t shot, int32_t end, ShotVector& out) {
 }
 
 }  // namespace
+
+void seedRandomChoice(uint32_t seed) { seededGenerator.emplace(seed); }
 
 void decideShot(ShotVector& out) {
   const int32_t s = gameState.shotNum;

@@ -32,4 +32,9 @@ inline constexpr int32_t LAST_STONES_FROM = 14;
 // Fills out with the shot for gameState. Called by the GO handler on the reader thread.
 void decideShot(ShotVector& out);
 
+// From now on the corner guard's random bit comes from one generator seeded with seed (each
+// decision takes its next output) instead of the system's random source, so that a game can
+// be replayed. Reader thread, or before it starts.
+void seedRandomChoice(uint32_t seed);
+
 }  // namespace varrowmere

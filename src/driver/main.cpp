@@ -1,16 +1,23 @@
-// The player process: builds its tables, then reads commands until standard input ends.
+// The player process: reads its options, builds its tables, then reads commands until
+// standard input ends.
 
 #include <csignal>
 #include <thread>
 
 #include "candidates/candidates.h"
 #include "driver/allocator.h"
+#include "driver/decision.h"
+#include "driver/options.h"
 #include "driver/reader.h"
 #include "physics/motion.h"
 
-int main() {
+int main(int argc, char** argv) {
   // A server that has gone away must not kill us mid-write; the read then sees end of input.
   std::signal(SIGPIPE, SIG_IGN);
+
+  varrowmere::PlayerOptions options;
+  varrowmere::parsePlayerOptions(argc, argv, options);
+  if (options.seeded) varrowmere::seedRandomChoice(options.seed);
 
   varrowmere::tuneAllocator();
 

@@ -1,5 +1,6 @@
 // The time of one GO's search at depth 1 and 2 on the signature positions, the simulateShot
-// calls each made, and the determinism signature of both depths.
+// calls each made, and the determinism signatures of both depths: the choice signature (the
+// chosen shot and value of each position) and the cell signature (every top-level cell).
 //   bench_go [repetitions at depth 2 (default 3)]
 
 #include <algorithm>
@@ -37,12 +38,13 @@ int main(int argc, char** argv) {
   std::printf("%-20s %5s %12s %14s\n", "position", "depth", "median (s)", "simulations");
   for (int32_t depth = 1; depth <= 2; ++depth) {
     const int repetitions = depth == 1 ? 9 : deepRepetitions;
-    uint64_t hash = 14695981039346656037ull;
+    Signatures hashes;
     for (const SignaturePosition& position : signaturePositions()) {
       std::vector<double> seconds;
       uint64_t simulations = 0;
       ShotVector shot;
       double value = 0.0;
+      uint64_t cells = SIGNATURE_START;
       for (int r = 0; r < repetitions; ++r) {
         const uint64_t before = SearchBestMove::simulationCount();
         const auto start = std::chrono::steady_clock::now();
@@ -51,15 +53,19 @@ int main(int argc, char** argv) {
         seconds.push_back(
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
         simulations = SearchBestMove::simulationCount() - before;
+        cells = foldCells(hashes.cells, node);
       }
-      hash = foldShot(hash, shot, value);
+      hashes.choice = foldShot(hashes.choice, shot, value);
+      hashes.cells = cells;
       std::printf("%-20s %5d %12.3f %14llu   shot %.6f %.6f %d value %.6f\n",
                   position.name.c_str(), depth, median(seconds),
                   static_cast<unsigned long long>(simulations), shot.vx, shot.vy,
                   shot.spin ? 1 : 0, value);
       std::fflush(stdout);
     }
-    std::printf("signature depth %d: %016llx\n", depth, static_cast<unsigned long long>(hash));
+    std::printf("signature depth %d: choice %016llx cells %016llx\n", depth,
+                static_cast<unsigned long long>(hashes.choice),
+                static_cast<unsigned long long>(hashes.cells));
   }
   return 0;
 }

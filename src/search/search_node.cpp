@@ -12,6 +12,12 @@ int32_t firstGreatest(const double* values, int32_t count) {
   return chosen;
 }
 
+const std::vector<CandidateCell>& SearchNode::cells(int32_t set) const {
+  // Searcher slots are draw 0, draw 1, hit 0, hit 1; results go draw 0, hit 0, draw 1, hit 1.
+  static constexpr int32_t SLOT_OF_SET[SEARCHERS_PER_NODE] = {0, 2, 1, 3};
+  return searchers_m[SLOT_OF_SET[set]].cells();
+}
+
 double SearchNode::search(const GameState& gs, int32_t depth, ShotVector& best) {
   depth = std::max(depth, 1);
   for (SearchBestMove& searcher : searchers_m) searcher.loadPosition(gs);

@@ -24,6 +24,10 @@ class SearchNode {
   // (draw, spin 0), (hit, spin 0), (draw, spin 1), (hit, spin 1) wins.
   double search(const GameState& gs, int32_t depth, ShotVector& best);
 
+  // After a search: the cells of candidate set `set`, in the order of the results above
+  // (0: draw spin 0, 1: hit spin 0, 2: draw spin 1, 3: hit spin 1).
+  const std::vector<CandidateCell>& cells(int32_t set) const;
+
  private:
   SearchBestMove searchers_m[SEARCHERS_PER_NODE];
 };

@@ -8,7 +8,6 @@ namespace varrowmere {
 
 namespace {
 
-constexpr uint64_t FNV_OFFSET = 14695981039346656037ull;
 constexpr uint64_t FNV_PRIME = 1099511628211ull;
 
 uint64_t foldBytes(uint64_t hash, const void* data, std::size_t size) {
@@ -59,18 +58,31 @@ uint64_t foldShot(uint64_t hash, const ShotVector& shot, double value) {
   return foldBytes(hash, &value, sizeof(value));
 }
 
-uint64_t searchSignature(int32_t depth) {
+uint64_t foldCells(uint64_t hash, const SearchNode& node) {
+  for (int32_t set = 0; set < SEARCHERS_PER_NODE; ++set) {
+    for (const CandidateCell& cell : node.cells(set)) {
+      hash = foldBytes(hash, &cell.value, sizeof(cell.value));
+      hash = foldBytes(hash, &cell.expected, sizeof(cell.expected));
+    }
+  }
+  return hash;
+}
+
+Signatures searchSignatures(int32_t depth, const std::vector<SignaturePosition>& positions) {
   const bool savedTimeShort = timeShort;
   timeShort = false;
-  uint64_t hash = FNV_OFFSET;
-  for (const SignaturePosition& position : signaturePositions()) {
+  Signatures hashes;
+  for (const SignaturePosition& position : positions) {
     SearchNode node;
     ShotVector shot;
     const double value = node.search(position.state, depth, shot);
-    hash = foldShot(hash, shot, value);
+    hashes.choice = foldShot(hashes.choice, shot, value);
+    hashes.cells = foldCells(hashes.cells, node);
   }
   timeShort = savedTimeShort;
-  return hash;
+  return hashes;
 }
+
+Signatures searchSignatures(int32_t depth) { return searchSignatures(depth, signaturePositions()); }
 
 }  // namespace varrowmere

@@ -52,7 +52,8 @@ void anchorFromBody(StoneLocus& stone, const b2Body& body);
 void parkBody(b2Body& body, float x);
 
 // The per-worker pair of Box2D worlds: worldMany with 16 bodies for simultaneous contacts,
-// worldTwo with two bodies for a contact between two stones. Created once, with all bodies.
+// worldTwo with two bodies for a contact between two stones. A collision's result depends only
+// on the stones handed in, never on the collisions the world solved before.
 class SimWorld {
  public:
   SimWorld();
@@ -64,10 +65,13 @@ class SimWorld {
   // velocity (curl sign = the stone's mirror), then both are re-anchored (active = 1).
   void collideTwo(StoneLocus& a, StoneLocus& b);
   // Resolves simultaneous contacts of up to 16 stones in one Box2D step (no model step
-  // afterwards); every used body is parked again. Stones beyond the 16th are ignored.
+  // afterwards), in a world as new as the first one. Stones beyond the 16th are ignored.
   void collideMany(StoneLocus* const* stones, int count);
 
  private:
+  // (Re)creates worldMany with its 16 bodies parked.
+  void makeWorldMany();
+
   b2World* worldMany_m = nullptr;
   b2Body* bodies_m[STONE_COUNT] = {};
   b2World* worldTwo_m = nullptr;

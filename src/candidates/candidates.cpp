@@ -10,6 +10,7 @@ namespace {
 GridSpec specs[2];
 GridTable tables[2][2];
 std::vector<CandidateCell> templates[2][2];
+std::vector<int32_t> sampled[2][2];
 double share = 0.0;
 
 int kindIndex(GridKind kind) { return kind == GridKind::Hit ? 1 : 0; }
@@ -32,6 +33,12 @@ void buildSpin(int spin) {
                     templates[kindIndex(GridKind::Draw)][spin]);
   buildCellTemplate(specs[kindIndex(GridKind::Hit)], hit,
                     templates[kindIndex(GridKind::Hit)][spin]);
+  for (int kind = 0; kind < 2; ++kind) {
+    sampled[kind][spin].clear();
+    for (const CandidateCell& cell : templates[kind][spin]) {
+      if (cell.sampled) sampled[kind][spin].push_back(cell.index);
+    }
+  }
 }
 
 }  // namespace
@@ -54,6 +61,10 @@ const GridTable& gridTable(GridKind kind, int spin) {
 
 const std::vector<CandidateCell>& cellTemplate(GridKind kind, int spin) {
   return templates[kindIndex(kind)][spinIndex(spin)];
+}
+
+const std::vector<int32_t>& sampledCells(GridKind kind, int spin) {
+  return sampled[kindIndex(kind)][spinIndex(spin)];
 }
 
 double columnShare() { return share; }

@@ -26,6 +26,16 @@ enum class GridKind : int32_t { Draw = 0, Hit = 1 };
 // Share of a grid's columns that the first of a search's two workers takes.
 inline constexpr double COLUMN_SHARE = 0.5;
 
+// The four candidate sets of a position, in the order in which the search compares their
+// best values (the first of equal values wins).
+inline constexpr int32_t CANDIDATE_SET_COUNT = 4;
+struct CandidateSet {
+  GridKind kind;
+  int spin;
+};
+inline constexpr CandidateSet CANDIDATE_SETS[CANDIDATE_SET_COUNT] = {
+    {GridKind::Draw, 0}, {GridKind::Hit, 0}, {GridKind::Draw, 1}, {GridKind::Hit, 1}};
+
 // Fills every table; spin 0 and spin 1 are built on two threads. Calls the shot maker and
 // vec_to_locus_deliver, so buildTrajectoryTables must have run.
 void buildCandidateTables();
@@ -34,6 +44,8 @@ const GridSpec& gridSpec(GridKind kind);
 // spin is 0 or 1 (anything else reads as 1).
 const GridTable& gridTable(GridKind kind, int spin);
 const std::vector<CandidateCell>& cellTemplate(GridKind kind, int spin);
+// The indices of the template's sampled cells, in index order.
+const std::vector<int32_t>& sampledCells(GridKind kind, int spin);
 double columnShare();
 
 }  // namespace varrowmere

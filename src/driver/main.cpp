@@ -10,6 +10,7 @@
 #include "driver/options.h"
 #include "driver/reader.h"
 #include "physics/motion.h"
+#include "search/search_threads.h"
 
 int main(int argc, char** argv) {
   // A server that has gone away must not kill us mid-write; the read then sees end of input.
@@ -18,6 +19,7 @@ int main(int argc, char** argv) {
   varrowmere::PlayerOptions options;
   varrowmere::parsePlayerOptions(argc, argv, options);
   if (options.seeded) varrowmere::seedRandomChoice(options.seed);
+  varrowmere::setSearchThreads(options.threads);
 
   varrowmere::tuneAllocator();
 

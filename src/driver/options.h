@@ -7,10 +7,10 @@
 
 #include <cstdint>
 
+#include "search/search_threads.h"
+
 namespace varrowmere {
 
-// Worker threads of the search when no option says otherwise.
-inline constexpr int32_t DEFAULT_SEARCH_THREADS = 2;
 // More than this many threads is refused as malformed.
 inline constexpr int32_t MAX_SEARCH_THREADS = 1024;
 

@@ -15,14 +15,36 @@ void fillEvalBoard(const GameState& position, EvalBoard& board) {
 }
 
 double evaluateStandard(const GameState& position, int side) {
+  StoneTerm terms[STONE_COUNT];
+  uint32_t inPlay = 0;
+  const int32_t thrown = thrownStoneCount(position);
+  for (int32_t i = 0; i < thrown; ++i) {
+    if (!stoneInPlay(position, i)) continue;
+    terms[i] = standardStoneTerm(position.stonePos[i][0], position.stonePos[i][1]);
+    inPlay |= 1u << i;
+  }
+  return evaluateStandardTerms(terms, inPlay, position.shotNum, side);
+}
+
+StoneTerm standardStoneTerm(float x, float y) {
+  return StoneTerm{rankedDistance(x, y), standardStoneValue(x, y)};
+}
+
+double evaluateStandardTerms(const StoneTerm* terms, uint32_t inPlay, int32_t shotNum, int side) {
   EvalBoard board;
-  fillEvalBoard(position, board);
+  board.parity = shotNum & 1;
+  const int32_t thrown = shotNum < 0 ? 0 : (shotNum > STONE_COUNT ? STONE_COUNT : shotNum);
+  for (int32_t i = 0; i < thrown; ++i) {
+    if ((inPlay >> i & 1u) != 0) addRanked(board.ranking, i, terms[i].dist);
+  }
+  sortRanking(board.ranking);
   const int32_t count = board.ranking.count;
+  for (int32_t r = 0; r < count; ++r) board.rankedOwner[r] = board.ranking.rankedStones[r] % 2;
 
   double sums[2] = {0.0, 0.0};
   for (int32_t r = 0; r < count; ++r) {
     const int32_t s = board.ranking.rankedStones[r];
-    sums[s % 2] += standardStoneValue(s, board);
+    sums[s % 2] += terms[s].value;
   }
 
   const std::span<const int32_t> owners(board.rankedOwner, std::size_t(count));
@@ -42,8 +64,10 @@ double evaluateStandard(const GameState& position, int side) {
 }
 
 double standardStoneValue(int32_t stone, const EvalBoard& board) {
-  const float x = board.position.stonePos[stone][0];
-  const float y = board.position.stonePos[stone][1];
+  return standardStoneValue(board.position.stonePos[stone][0], board.position.stonePos[stone][1]);
+}
+
+double standardStoneValue(float x, float y) {
   // Single precision on purpose, as the stored positions.
   const float dx = x - static_cast<float>(TEE_X);
   const float dy = y - static_cast<float>(TEE_Y);

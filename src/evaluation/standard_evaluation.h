@@ -47,8 +47,22 @@ void fillEvalBoard(const GameState& position, EvalBoard& board);
 // Value of `position` for `side`, larger is better. Any thread; allocates nothing.
 double evaluateStandard(const GameState& position, int side);
 
+// What the standard evaluation takes from one stone, a function of its position alone: its
+// distance from the tee as the ranking has it, and its stone value.
+struct StoneTerm {
+  double dist = 0.0;
+  double value = 0.0;
+};
+StoneTerm standardStoneTerm(float x, float y);
+// evaluateStandard of a position given by the terms of its stones: terms[i] for every stone i
+// below shotNum that is in play (bit i of inPlay). The same value, for a position whose
+// stones' terms are known already.
+double evaluateStandardTerms(const StoneTerm* terms, uint32_t inPlay, int32_t shotNum, int side);
+
 // Value (>= 0) of stone `stone` by its place on the sheet.
 double standardStoneValue(int32_t stone, const EvalBoard& board);
+// The same for a stone at (x, y).
+double standardStoneValue(float x, float y);
 
 // Signed number of stones that would count if the end stopped now: the unbroken run of one
 // player's stones in the house nearest the tee; positive when `team` scores. The spans are

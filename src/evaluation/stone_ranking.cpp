@@ -5,22 +5,21 @@
 
 namespace varrowmere {
 
-StoneRanking rankStones(const GameState& position) {
-  StoneRanking ranking;
-  const int32_t thrown = thrownStoneCount(position);
-  for (int32_t i = 0; i < thrown; ++i) {
-    if (!stoneInPlay(position, i)) continue;
-    const double x = position.stonePos[i][0];
-    const double y = position.stonePos[i][1];
-    // Computed in double, then rounded to single precision on purpose.
-    const double d = static_cast<float>(
-        std::sqrt((y - TEE_Y_FLOAT) * (y - TEE_Y_FLOAT) + (x - TEE_X) * (x - TEE_X)));
-    const int32_t n = ranking.count++;
-    ranking.rankedStones[n] = i;
-    ranking.rankedDist[n] = d;
-    ranking.rankedInHouse[n] = HOUSE_REACH > d;
-  }
+double rankedDistance(float x, float y) {
+  const double wx = x, wy = y;
+  // Computed in double, then rounded to single precision on purpose.
+  return static_cast<float>(
+      std::sqrt((wy - TEE_Y_FLOAT) * (wy - TEE_Y_FLOAT) + (wx - TEE_X) * (wx - TEE_X)));
+}
 
+void addRanked(StoneRanking& ranking, int32_t stone, double dist) {
+  const int32_t n = ranking.count++;
+  ranking.rankedStones[n] = stone;
+  ranking.rankedDist[n] = dist;
+  ranking.rankedInHouse[n] = HOUSE_REACH > dist;
+}
+
+void sortRanking(StoneRanking& ranking) {
   for (int32_t p = 0; p + 1 < ranking.count; ++p) {
     int32_t best = p;
     for (int32_t q = p + 1; q < ranking.count; ++q) {
@@ -30,6 +29,16 @@ StoneRanking rankStones(const GameState& position) {
     std::swap(ranking.rankedDist[p], ranking.rankedDist[best]);
     std::swap(ranking.rankedInHouse[p], ranking.rankedInHouse[best]);
   }
+}
+
+StoneRanking rankStones(const GameState& position) {
+  StoneRanking ranking;
+  const int32_t thrown = thrownStoneCount(position);
+  for (int32_t i = 0; i < thrown; ++i) {
+    if (!stoneInPlay(position, i)) continue;
+    addRanked(ranking, i, rankedDistance(position.stonePos[i][0], position.stonePos[i][1]));
+  }
+  sortRanking(ranking);
   return ranking;
 }
 

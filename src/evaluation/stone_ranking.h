@@ -39,6 +39,14 @@ struct StoneRanking {
 // (not stable: equal distances may come out in either order of stone index). Any thread.
 StoneRanking rankStones(const GameState& position);
 
+// A stone's rankedDist: its distance from the tee (m), computed in double from the float
+// position and rounded to single precision.
+double rankedDistance(float x, float y);
+// Appends stone `stone` at distance `dist` to the (unsorted) ranking.
+void addRanked(StoneRanking& ranking, int32_t stone, double dist);
+// Sorts the entries added so far, as rankStones does.
+void sortRanking(StoneRanking& ranking);
+
 // numberRank[s] for every ranked stone s: one more than the number of the other player's
 // stones ranked before it (1: no stone of the other player is nearer). Other entries untouched.
 void fillNumberRank(const StoneRanking& ranking, int32_t numberRank[STONE_COUNT]);

@@ -29,6 +29,34 @@ bool validSlot(int32_t slot) { return slot >= 0 && slot < STONE_COUNT; }
 
 void clearFlags(EventFlags flags) { std::fill(flags, flags + STONE_COUNT, uint8_t{0}); }
 
+// The stones of an event's contacts, by their GameState index.
+uint32_t flaggedStones(const StoneLocus* loci, int n, const EventFlags flags) {
+  uint32_t mask = 0;
+  for (int s = 0; s < n; ++s) {
+    if (flags[s] != 0 && validSlot(loci[s].stateIndex)) mask |= 1u << loci[s].stateIndex;
+  }
+  return mask;
+}
+
+// Records the moving stones of a prediction round and those predicted anew.
+void traceRound(ShotTrace& trace, StoneLocus* const* moving, int movingCount) {
+  uint32_t slots = 0;
+  for (int m = 0; m < movingCount; ++m) {
+    if (validSlot(moving[m]->stoneIndex)) slots |= 1u << moving[m]->stoneIndex;
+  }
+  trace.beginRound(slots);
+  for (int m = 0; m < movingCount; ++m) {
+    if (moving[m]->active == 1) trace.addPredicted(*moving[m]);
+  }
+}
+
+// Records an event's result: the earliest contact's steps, and the stones it involves.
+void traceEvent(ShotTrace& trace, int found, int32_t steps, const StoneLocus* loci, int n,
+                const EventFlags flags) {
+  trace.endRound(found == CONTACT_NONE ? CONTACT_SEARCH_START : steps, found != CONTACT_NONE);
+  trace.addInvolved(flaggedStones(loci, n, flags));
+}
+
 // Reads the locus at (present row - steps) in 64 bits, so that no step count can overflow.
 void readAhead(StoneLocus& locus, int64_t steps) {
   const int64_t row =
@@ -109,9 +137,10 @@ void loadStones(const GameState& gs, StoneLocus (&stones)[STONE_COUNT], int32_t&
 }
 
 void simulateShot(SimWorld& world, const StoneLocus& shot, const StoneLocus* stones, int32_t count,
-                  const GameState& in, GameState& out) {
+                  const GameState& in, GameState& out, ShotTrace* trace) {
   // The delivered stone needs a slot of its own.
   const int resting = std::clamp(count, 0, STONE_COUNT - 1);
+  if (trace != nullptr) trace->begin(resting);
   StoneLocus loci[STONE_COUNT];
   for (int c = 0; c < resting; ++c) {
     loci[c] = stones[c];
@@ -136,10 +165,16 @@ void simulateShot(SimWorld& world, const StoneLocus& shot, const StoneLocus* sto
   predictShotContacts(delivered, atRest, resting, matrix);
 
   StoneLocus* const moving[1] = {&delivered};
+  if (trace != nullptr) {
+    // The delivered stone is predicted against every stone at rest, whatever its flag.
+    trace->beginRound(1u << resting);
+    trace->addPredicted(delivered);
+  }
   EventFlags flags;
   int32_t steps = 0;
   int i = -1, j = -1;
   const int found = earliestContact(moving, 1, loci, n, matrix, steps, i, j, flags);
+  if (trace != nullptr) traceEvent(*trace, found, steps, loci, n, flags);
   if (found == CONTACT_NONE) {
     readLocus(delivered, 0);
     removeIfOutside(delivered);
@@ -174,15 +209,16 @@ void simulateShot(SimWorld& world, const StoneLocus& shot, const StoneLocus* sto
   } else {
     collideFlagged(world, loci, n, flags);
   }
-  runEvents(world, loci, n, matrix);
+  runEvents(world, loci, n, matrix, trace);
   buildResultState(loci, n, in, out);
 }
 
-void runEvents(SimWorld& world, StoneLocus* loci, int n, ContactMatrix matrix) {
+void runEvents(SimWorld& world, StoneLocus* loci, int n, ContactMatrix matrix, ShotTrace* trace) {
   n = std::clamp(n, 0, STONE_COUNT);
   EventFlags flags;
   for (int event = 0; event < MAX_SHOT_EVENTS; ++event) {
     Lists lists(loci, n);
+    if (trace != nullptr) traceRound(*trace, lists.moving, lists.movingCount);
     predictMovingVsResting(lists.moving, lists.movingCount, lists.resting, lists.restingCount,
                            matrix);
     predictMovingPairs(lists.moving, lists.movingCount, matrix);
@@ -191,6 +227,7 @@ void runEvents(SimWorld& world, StoneLocus* loci, int n, ContactMatrix matrix) {
     int i = -1, j = -1;
     const int found =
         earliestContact(lists.moving, lists.movingCount, loci, n, matrix, steps, i, j, flags);
+    if (trace != nullptr) traceEvent(*trace, found, steps, loci, n, flags);
     if (found == CONTACT_NONE) break;
 
     advanceLoci(lists.moving, lists.movingCount, steps);

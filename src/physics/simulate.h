@@ -13,6 +13,7 @@
 #include "driver/game_state.h"
 #include "physics/contact.h"
 #include "physics/motion.h"
+#include "physics/shot_trace.h"
 #include "physics/sim_world.h"
 
 namespace varrowmere {
@@ -39,12 +40,14 @@ void loadStones(const GameState& gs, StoneLocus (&stones)[STONE_COUNT], int32_t&
 
 // Plays the delivered stone `shot` (stone number in.shotNum) on the stones at rest
 // (stones[0..count-1], as loadStones built them, not changed). Writes into out only shotNum
-// (in.shotNum + 1), whiteToMove (flipped) and stonePos.
+// (in.shotNum + 1), whiteToMove (flipped) and stonePos. With a trace, also records what the
+// shot met (see ShotTrace).
 void simulateShot(SimWorld& world, const StoneLocus& shot, const StoneLocus* stones, int32_t count,
-                  const GameState& in, GameState& out);
+                  const GameState& in, GameState& out, ShotTrace* trace = nullptr);
 
 // Runs the events of the stones in loci[0..n-1] until no contact remains.
-void runEvents(SimWorld& world, StoneLocus* loci, int n, ContactMatrix matrix);
+void runEvents(SimWorld& world, StoneLocus* loci, int n, ContactMatrix matrix,
+               ShotTrace* trace = nullptr);
 
 // The earliest contact among the moving stones and all n stones: returns CONTACT_NONE,
 // CONTACT_ONE (stones i and j flagged) or CONTACT_SEVERAL (every stone of the tied contacts

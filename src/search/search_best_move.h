@@ -1,21 +1,21 @@
 #pragma once
-// SearchBestMove: searches one candidate set (one grid, one spin) from one position.
-// Each evaluation runs two worker threads over disjoint column blocks; each worker simulates
-// in its own SimWorld and writes only the cells of its block.
+// SearchBestMove: one candidate set (one grid, one spin) of the root position. Its sampled
+// cells are simulated and valued by the search's worker threads (any cell on any worker: every
+// result is a function of the cell alone), the others take their representative's value, and
+// the cell of greatest expected value gives the set's shot.
 
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 #include "candidates/candidates.h"
 #include "driver/game_state.h"
 #include "physics/motion.h"
-#include "physics/sim_world.h"
 
 namespace varrowmere {
 
-// Worker slots (and SimWorlds) of a searcher.
-inline constexpr int SEARCH_WORKER_SLOTS = 2;
+class ReplyBase;
+struct SearchWorker;
+
 // The only pruning type: every cell is a candidate at every depth.
 inline constexpr int32_t PRUNING_TYPE_NONE = 0;
 // The last end of the position a searcher holds before it is given one.
@@ -23,32 +23,28 @@ inline constexpr int32_t SEARCHER_DEFAULT_LAST_END = 10;
 
 class SearchBestMove {
  public:
-  SearchBestMove();
+  SearchBestMove() = default;
   SearchBestMove(const SearchBestMove&) = delete;
   SearchBestMove& operator=(const SearchBestMove&) = delete;
 
   // Copies gs as the position and prepares its stones for the simulation.
   void loadPosition(const GameState& gs);
-  // Takes the grid dimensions and a fresh copy of the cell template of one candidate set.
+  // Takes the grid dimensions and a fresh copy of the cell template of one candidate set, with
+  // every cell chosen and to be searched.
   void loadCandidates(const GridSpec& gridParams, const GridTable& table,
                       const std::vector<CandidateCell>& cellTemplate);
 
-  // Values every cell (depth 0: statically; deeper: by the opponent's best reply) and returns
-  // the best expected value; shot gets the best cell's shot.
-  double searchBest(ShotVector& shot, int32_t depth);
-  // Runs evaluateRange on two threads over the column blocks, joins them, then gives every
-  // cell that is not sampled its representative's value.
-  void launchWorkers(int32_t depth, bool deepOnly, int32_t evaluationType);
-  // Simulates and values the sampled cells of a block (inclusive ranges), in slot's world.
-  void evaluateRange(int32_t depth, bool deepOnly, int32_t colFirst, int32_t colLast,
-                     int32_t rowFirst, int32_t rowLast, int32_t slot, int32_t evaluationType);
+  // Simulates sampled cell `index` in the worker's world and values it: statically when depth
+  // is 0, else by the opponent's best reply searched depth plies deep (taken from base where
+  // it allows). Any worker may run any cell; each writes only its cell.
+  void evaluateCell(int32_t index, int32_t depth, const ReplyBase* base, SearchWorker& worker);
+  // After every sampled cell is valued: gives every other cell its representative's value,
+  // then returns the best expected value; shot gets the best cell's shot.
+  double finishBest(ShotVector& shot);
   // Sets the cell's expected value: its neighbours' values weighted by their weights.
   void setE(CandidateCell& cell);
   // Fills best[0] with the chosen cell of greatest expected value, the first in row order.
   void pickBest(std::vector<int32_t>& best, bool allCells);
-
-  // simulateShot calls made by all searches of the process so far (for benchmarks and tests).
-  static uint64_t simulationCount();
 
   const std::vector<CandidateCell>& cells() const { return cells_m; }
   std::vector<CandidateCell>& cells() { return cells_m; }
@@ -56,7 +52,6 @@ class SearchBestMove {
   int32_t pruningType_m = PRUNING_TYPE_NONE;
 
  private:
-  std::unique_ptr<SimWorld> worlds_m[SEARCH_WORKER_SLOTS];
   int32_t stoneCount_m = 0;
   StoneLocus stones_m[STONE_COUNT];
   GameState position_m{.lastEnd = SEARCHER_DEFAULT_LAST_END};

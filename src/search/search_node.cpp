@@ -2,7 +2,21 @@
 
 #include <algorithm>
 
+#include "search/search_threads.h"
+
 namespace varrowmere {
+
+namespace {
+
+// Searcher slots are draw 0, draw 1, hit 0, hit 1; results go draw 0, hit 0, draw 1, hit 1.
+constexpr int32_t SLOT_OF_SET[SEARCHERS_PER_NODE] = {0, 2, 1, 3};
+
+struct CellJob {
+  int32_t set;
+  int32_t index;
+};
+
+}  // namespace
 
 int32_t firstGreatest(const double* values, int32_t count) {
   int32_t chosen = 0;
@@ -13,33 +27,39 @@ int32_t firstGreatest(const double* values, int32_t count) {
 }
 
 const std::vector<CandidateCell>& SearchNode::cells(int32_t set) const {
-  // Searcher slots are draw 0, draw 1, hit 0, hit 1; results go draw 0, hit 0, draw 1, hit 1.
-  static constexpr int32_t SLOT_OF_SET[SEARCHERS_PER_NODE] = {0, 2, 1, 3};
   return searchers_m[SLOT_OF_SET[set]].cells();
 }
 
 double SearchNode::search(const GameState& gs, int32_t depth, ShotVector& best) {
   depth = std::max(depth, 1);
-  for (SearchBestMove& searcher : searchers_m) searcher.loadPosition(gs);
+  SearchThreads& threads = searchThreads();
 
-  // Results in the order (draw, spin 0), (hit, spin 0), (draw, spin 1), (hit, spin 1).
-  double values[SEARCHERS_PER_NODE];
-  ShotVector shots[SEARCHERS_PER_NODE];
-  int32_t found = 0;
-  for (int spin = 0; spin < 2; ++spin) {
-    SearchBestMove& draw = searchers_m[spin];
-    draw.loadCandidates(gridSpec(GridKind::Draw), gridTable(GridKind::Draw, spin),
-                         cellTemplate(GridKind::Draw, spin));
-    values[found] = draw.searchBest(shots[found], depth - 1);
-    ++found;
-    SearchBestMove& hit = searchers_m[2 + spin];
-    hit.loadCandidates(gridSpec(GridKind::Hit), gridTable(GridKind::Hit, spin),
-                        cellTemplate(GridKind::Hit, spin));
-    values[found] = hit.searchBest(shots[found], depth - 1);
-    ++found;
+  std::vector<CellJob> jobs;
+  for (int32_t set = 0; set < CANDIDATE_SET_COUNT; ++set) {
+    const CandidateSet& which = CANDIDATE_SETS[set];
+    SearchBestMove& searcher = searchers_m[SLOT_OF_SET[set]];
+    searcher.loadPosition(gs);
+    searcher.loadCandidates(gridSpec(which.kind), gridTable(which.kind, which.spin),
+                            cellTemplate(which.kind, which.spin));
+    for (const int32_t index : sampledCells(which.kind, which.spin)) jobs.push_back({set, index});
   }
 
-  const int32_t chosen = firstGreatest(values, found);
+  // The replies on the root's base, when a reply ply follows.
+  threads.base.clear();
+  if (depth >= 2) threads.base.prepare(gs, threads.pool, threads.workers);
+  const ReplyBase* base = threads.base.ready() ? &threads.base : nullptr;
+
+  threads.pool.run(static_cast<int32_t>(jobs.size()), [&](int32_t j, int32_t worker) {
+    searchers_m[SLOT_OF_SET[jobs[j].set]].evaluateCell(jobs[j].index, depth - 1, base,
+                                                       threads.workers[worker]);
+  });
+  collectSearchCounts(threads);
+
+  double values[SEARCHERS_PER_NODE];
+  ShotVector shots[SEARCHERS_PER_NODE];
+  for (int32_t set = 0; set < CANDIDATE_SET_COUNT; ++set)
+    values[set] = searchers_m[SLOT_OF_SET[set]].finishBest(shots[set]);
+  const int32_t chosen = firstGreatest(values, CANDIDATE_SET_COUNT);
   best = shots[chosen];
   return values[chosen];
 }

@@ -1,9 +1,12 @@
 #pragma once
-// SearchNode: the four candidate sets of one position (draw and hit grid, spin 0 and 1).
-// One is created for every search call, at the top and at every recursive step.
+// SearchNode: the four candidate sets of the root position (draw and hit grid, spin 0 and 1),
+// searched by the search's threads. Below the root, each thread searches the replies alone
+// (see ReplySearch), so that the threads share only the root's cells, one at a time.
 
 #include <cstdint>
+#include <vector>
 
+#include "candidates/candidates.h"
 #include "driver/game_state.h"
 #include "physics/sheet.h"
 #include "search/search_best_move.h"
@@ -21,7 +24,8 @@ class SearchNode {
  public:
   // Best expected value for the side to play at gs, searching depth >= 1 plies (a lower
   // depth counts as 1); best gets its shot. Of equal values the first in the order
-  // (draw, spin 0), (hit, spin 0), (draw, spin 1), (hit, spin 1) wins.
+  // (draw, spin 0), (hit, spin 0), (draw, spin 1), (hit, spin 1) wins. The result does not
+  // depend on the number of search threads.
   double search(const GameState& gs, int32_t depth, ShotVector& best);
 
   // After a search: the cells of candidate set `set`, in the order of the results above

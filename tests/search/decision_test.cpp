@@ -4,7 +4,7 @@
 
 #include "driver/game_state.h"
 #include "platform/shot_maker.h"
-#include "search/search_best_move.h"
+#include "search/search_threads.h"
 #include "support/start_up_tables.h"
 #include "tables/free_guard.h"
 
@@ -39,9 +39,9 @@ class DecisionTest : public ::testing::Test {
   // Runs the decision and returns the simulations its search made: 0 when it played a fixed
   // or remembered shot, one per sampled cell of the four sets for a one-ply search.
   uint64_t decide(ShotVector& out) {
-    const uint64_t before = SearchBestMove::simulationCount();
+    const uint64_t before = searchSimulationCount();
     decideShot(out);
-    return SearchBestMove::simulationCount() - before;
+    return searchSimulationCount() - before;
   }
 
   void place(int stone, float x, float y) {

@@ -4,6 +4,7 @@
 
 #include "search/end_score.h"
 #include "search/search_node.h"
+#include "search/search_threads.h"
 #include "support/start_up_tables.h"
 
 namespace varrowmere {
@@ -87,14 +88,11 @@ GameState midEnd(int32_t shotNum) {
 
 TEST(SearchValues, UnsampledCellsCopyTheirRepresentativeButKeepTheirOwnExpectation) {
   ensureStartUpTables();
-  SearchBestMove searcher;
-  searcher.loadPosition(midEnd(6));
-  searcher.loadCandidates(gridSpec(GridKind::Draw), gridTable(GridKind::Draw, 0),
-                          cellTemplate(GridKind::Draw, 0));
+  SearchNode node;
   ShotVector shot;
-  searcher.searchBest(shot, 0);
+  node.search(midEnd(6), 1, shot);
 
-  const auto& cells = searcher.cells();
+  const auto& cells = node.cells(0);
   int32_t differing = 0;
   for (const CandidateCell& cell : cells) {
     if (cell.sampled) {
@@ -121,22 +119,17 @@ TEST(SearchValues, LastShotIsValuedByTheEndScoreWithoutRecursion) {
     for (int spin = 0; spin < 2; ++spin)
       for (const CandidateCell& cell : cellTemplate(kind, spin)) sampled += cell.sampled;
 
-  const uint64_t before = SearchBestMove::simulationCount();
+  const uint64_t before = searchSimulationCount();
   SearchNode node;
   ShotVector shot;
   const double value = node.search(gs, 2, shot);
-  EXPECT_EQ(SearchBestMove::simulationCount() - before, static_cast<uint64_t>(sampled));
+  EXPECT_EQ(searchSimulationCount() - before, static_cast<uint64_t>(sampled));
   // The value is a weighted mean of end scores of side 1: between -8 and 8.
   EXPECT_GE(value, -8.0);
   EXPECT_LE(value, 8.0);
 
-  // The same cells valued one by one give end scores of side 1.
-  SearchBestMove searcher;
-  searcher.loadPosition(gs);
-  searcher.loadCandidates(gridSpec(GridKind::Hit), gridTable(GridKind::Hit, 1),
-                          cellTemplate(GridKind::Hit, 1));
-  searcher.searchBest(shot, 1);
-  for (const CandidateCell& cell : searcher.cells()) {
+  // The cells are valued by end scores of side 1.
+  for (const CandidateCell& cell : node.cells(3)) {
     ASSERT_EQ(cell.after.shotNum, STONE_COUNT);
     EXPECT_EQ(cell.value, endScoreOfPosition(cell.after, 1));
   }

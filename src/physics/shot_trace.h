@@ -1,0 +1,53 @@
+#pragma once
+// What a simulated shot met, recorded so that the same shot on a position that differs only in
+// stones it never met can take its result without being simulated again.
+//
+// A shot's result is a function of the stones its event chain involves: a stone at rest that
+// is never part of an earliest contact (nor tied with one) changes nothing, and neither does
+// its absence. A trace holds, for every event of the simulation, the moving stones whose
+// contacts were predicted anew and the step count of the earliest contact, so that a stone
+// added at rest can be checked against exactly the predictions the simulation would make.
+
+#include <cstdint>
+#include <vector>
+
+#include "physics/motion.h"
+
+namespace varrowmere {
+
+class ShotTrace {
+ public:
+  // Starts an empty record for a shot on `restingCount` stones at rest.
+  void begin(int32_t restingCount);
+  // One prediction round: the moving stones (by slot) and those among them predicted anew;
+  // then endRound with the earliest contact's step count (CONTACT_SEARCH_START for none).
+  void beginRound(uint32_t movingSlots);
+  void addPredicted(const StoneLocus& stone);
+  void endRound(int32_t earliestSteps, bool contact);
+  // The stones (by GameState index) that took part in a contact.
+  void addInvolved(uint32_t stateIndexMask) { involved_m |= stateIndexMask; }
+
+  // True when the shot took the simulation's general course, the one a position with another
+  // number of stones at rest (two or more) also takes; only such a trace can stand for others.
+  bool general() const { return general_m; }
+  // Bit i set: stone i of the GameState was part of a contact.
+  uint32_t involved() const { return involved_m; }
+  // True when a stone at rest at (x, y), added to the position, would never be the earliest
+  // contact of any event, nor tie with it: the shot then runs as recorded.
+  bool unaffectedByStoneAt(double x, double y) const;
+
+ private:
+  struct Round {
+    uint32_t movingSlots;
+    int32_t firstPredicted;
+    int32_t predictedCount;
+    int32_t earliestSteps;
+    bool contact;
+  };
+  bool general_m = false;
+  uint32_t involved_m = 0;
+  std::vector<Round> rounds_m;
+  std::vector<StoneLocus> predicted_m;
+};
+
+}  // namespace varrowmere

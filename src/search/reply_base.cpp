@@ -1,0 +1,128 @@
+#include "search/reply_base.h"
+
+#include <cstring>
+
+#include "physics/simulate.h"
+#include "search/search_worker.h"
+#include "search/worker_pool.h"
+
+namespace varrowmere {
+
+namespace {
+
+// Stones at rest a position needs for the simulation's general course (see ShotTrace).
+constexpr int32_t GENERAL_COURSE_RESTING = 2;
+
+int32_t stonesInPlay(const GameState& gs) {
+  int32_t count = 0;
+  for (int32_t i = 0; i < gs.shotNum && i < STONE_COUNT; ++i) count += stoneInPlay(gs, i) ? 1 : 0;
+  return count;
+}
+
+bool samePosition(const float (&a)[2], const float (&b)[2]) {
+  // Bit for bit: -0 and 0 are different records.
+  return std::memcmp(a, b, sizeof(a)) == 0;
+}
+
+}  // namespace
+
+void ReplyBase::prepare(const GameState& root, WorkerPool& pool,
+                        std::vector<SearchWorker>& workers) {
+  ready_m = false;
+  if (root.shotNum < 0 || root.shotNum + 1 >= STONE_COUNT) return;
+  // The position after a root shot that left no stone: the next shot number, the other side
+  // to play, the root's stones.
+  base_m = root;
+  base_m.shotNum = root.shotNum + 1;
+  base_m.whiteToMove = !root.whiteToMove;
+  base_m.stonePos[root.shotNum][0] = 0.0f;
+  base_m.stonePos[root.shotNum][1] = 0.0f;
+  StoneLocus stones[STONE_COUNT];
+  int32_t count = 0;
+  loadStones(base_m, stones, count);
+
+  // One job for all sampled cells of the four sets.
+  std::vector<Job>& jobs = jobs_m;
+  jobs.clear();
+  for (int32_t set = 0; set < CANDIDATE_SET_COUNT; ++set) {
+    const CandidateSet& which = CANDIDATE_SETS[set];
+    const int32_t total = gridTable(which.kind, which.spin).total;
+    traces_m[set].resize(static_cast<std::size_t>(total));
+    results_m[set].resize(static_cast<std::size_t>(total));
+    terms_m[set].resize(static_cast<std::size_t>(total));
+    for (const int32_t index : sampledCells(which.kind, which.spin)) jobs.push_back({set, index});
+  }
+  pool.run(static_cast<int32_t>(jobs.size()), [&](int32_t j, int32_t worker) {
+    const Job job = jobs[j];
+    const CandidateSet& which = CANDIDATE_SETS[job.set];
+    const StoneLocus& shot = gridTable(which.kind, which.spin).loci[job.index].locus;
+    GameState& result = results_m[job.set][job.index];
+    result = GameState{};
+    simulateShot(workers[worker].world, shot, stones, count, base_m, result,
+                 &traces_m[job.set][job.index]);
+    ++workers[worker].simulated;
+    ResultTerms& terms = terms_m[job.set][job.index];
+    terms.inPlay = 0;
+    for (int32_t i = 0; i < result.shotNum && i < STONE_COUNT; ++i) {
+      if (!stoneInPlay(result, i)) continue;
+      terms.inPlay |= 1u << i;
+      terms.terms[i] = standardStoneTerm(result.stonePos[i][0], result.stonePos[i][1]);
+    }
+  });
+  ready_m = count >= GENERAL_COURSE_RESTING;
+}
+
+ReplyBase::Difference ReplyBase::compare(const GameState& after) const {
+  Difference d;
+  if (!ready_m || after.shotNum != base_m.shotNum || after.whiteToMove != base_m.whiteToMove)
+    return d;
+  if (stonesInPlay(after) < GENERAL_COURSE_RESTING) return d;
+  for (int32_t i = 0; i < base_m.shotNum; ++i) {
+    if (samePosition(after.stonePos[i], base_m.stonePos[i])) continue;
+    d.differing |= 1u << i;
+    d.position[i][0] = after.stonePos[i][0];
+    d.position[i][1] = after.stonePos[i][1];
+    if (stoneInPlay(base_m, i)) d.removed |= 1u << i;
+    if (!stoneInPlay(after, i)) continue;
+    d.added[d.addedCount++] = i;
+    d.addedMask |= 1u << i;
+    d.addedTerms[i] = standardStoneTerm(after.stonePos[i][0], after.stonePos[i][1]);
+  }
+  d.usable = true;
+  return d;
+}
+
+bool ReplyBase::reusable(int32_t set, int32_t index, const Difference& d) const {
+  if (!d.usable) return false;
+  const ShotTrace& trace = traces_m[set][index];
+  if (!trace.general() || (trace.involved() & d.removed) != 0) return false;
+  for (int32_t a = 0; a < d.addedCount; ++a) {
+    const float* stone = d.position[d.added[a]];
+    if (!trace.unaffectedByStoneAt(stone[0], stone[1])) return false;
+  }
+  return true;
+}
+
+void ReplyBase::result(int32_t set, int32_t index, const Difference& d, const GameState& after,
+                       GameState& out) const {
+  out = results_m[set][index];
+  for (int32_t i = 0; i < base_m.shotNum; ++i) {
+    if ((d.differing >> i & 1u) == 0) continue;
+    out.stonePos[i][0] = after.stonePos[i][0];
+    out.stonePos[i][1] = after.stonePos[i][1];
+  }
+}
+
+double ReplyBase::evaluateResult(int32_t set, int32_t index, const Difference& d,
+                                 int side) const {
+  const ResultTerms& own = terms_m[set][index];
+  // The result's stones, but the differing ones as the position has them.
+  StoneTerm terms[STONE_COUNT];
+  for (int32_t i = 0; i < STONE_COUNT; ++i) {
+    terms[i] = (d.differing >> i & 1u) != 0 ? d.addedTerms[i] : own.terms[i];
+  }
+  const uint32_t inPlay = (own.inPlay & ~d.differing) | d.addedMask;
+  return evaluateStandardTerms(terms, inPlay, results_m[set][index].shotNum, side);
+}
+
+}  // namespace varrowmere

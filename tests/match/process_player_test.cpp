@@ -23,7 +23,7 @@ class FakePlayers : public ::testing::Test {
     char pattern[] = "/tmp/varrowmere-match-test-XXXXXX";
     ASSERT_NE(::mkdtemp(pattern), nullptr);
     folder_m = pattern;
-    installSignalHandlers();
+    process::installSignalHandlers();
   }
   void TearDown() override { std::filesystem::remove_all(folder_m); }
 
@@ -173,7 +173,7 @@ TEST_F(FakePlayers, PlayerThatNeverGetsReadyOrCannotStartIsRefused) {
 }
 
 TEST(BuiltPlayer, AnswersTheProtocolWithAShot) {
-  installSignalHandlers();
+  process::installSignalHandlers();
   ProcessPlayer player(std::string("'") + VARROWMERE_PLAYER_PATH + "'");
   std::string failure;
   ASSERT_TRUE(player.newGame(failure)) << failure;

@@ -84,15 +84,13 @@ void installSignalHandlers() {
 
 ProcessDriver::~ProcessDriver() { finish(Clock::duration::zero()); }
 
-bool ProcessDriver::startShell(const std::string& command, std::string& failure,
-                               bool nonBlocking) {
+bool ProcessDriver::startShell(const std::string& command, std::string& failure, bool nonBlocking) {
   std::string shell = "/bin/sh", dashC = "-c", line = command;
   char* const argv[] = {shell.data(), dashC.data(), line.data(), nullptr};
   return start("/bin/sh", argv, failure, nonBlocking);
 }
 
-bool ProcessDriver::startProgram(const std::string& path, std::string& failure,
-                                 bool nonBlocking) {
+bool ProcessDriver::startProgram(const std::string& path, std::string& failure, bool nonBlocking) {
   std::string program = path;
   char* const argv[] = {program.data(), nullptr};
   return start(path.c_str(), argv, failure, nonBlocking);

@@ -172,7 +172,8 @@ int main(int argc, char** argv) {
   if (o.depthTwoGo) return depthTwoGo(process, o);
 
   std::string reply;
-  if (!process.send("ISREADY\n") || !readUntilReady(process, READY_TIMEOUT, reply) || !reply.empty())
+  if (!process.send("ISREADY\n") || !readUntilReady(process, READY_TIMEOUT, reply) ||
+      !reply.empty())
     return fail("no clean READYOK after start-up");
   std::printf("after start-up: VmRSS %.1f MB\n", mb(residentKbOf(process.pid())));
 

@@ -215,7 +215,7 @@ bool ProcessDriver::reap(bool block) {
     done = ::waitpid(pid_m, &status, block ? 0 : WNOHANG);
   } while (done < 0 && errno == EINTR);
   if (done == 0) return false;
-  // Anything else than the child itself means it was reaped elsewhere: it has ended too.
+  // An error instead of the child means it was reaped elsewhere: it has ended too.
   if (done == pid_m) waitStatus_m = status;
   ::kill(-pid_m, SIGKILL);
   forgetGroup(pid_m);

@@ -23,7 +23,7 @@ class FakePlayers : public ::testing::Test {
     char pattern[] = "/tmp/varrowmere-match-test-XXXXXX";
     ASSERT_NE(::mkdtemp(pattern), nullptr);
     folder_m = pattern;
-    installSignalHandlers();
+    process::installSignalHandlers();
   }
   void TearDown() override { std::filesystem::remove_all(folder_m); }
 
@@ -106,50 +106,34 @@ TEST_F(FakePlayers, ReplyWithoutTerminatorIsReadWholeOrSplitAcrossTwoWrites) {
   ASSERT_TRUE(split.newGame(failure)) << failure;
 }
 
-TEST_F(FakePlayers, PlayerThatSleepsPastItsTimeLosesWithoutHangingTheReferee) {
-  ProcessPlayer sleeper(script("sleeper", "sleep 30; printf 'BESTSHOT 0 0 0'"), 5.0);
-  std::string failure;
-  ASSERT_TRUE(sleeper.newGame(failure)) << failure;
-  const auto start = std::chrono::steady_clock::now();
-  const PlayerAnswer answer = sleeper.play(someState(), 0.5);
-  EXPECT_FALSE(answer.ok);
-  EXPECT_NE(answer.failure.find("ran out of thinking time"), std::string::npos) << answer.failure;
-  EXPECT_GE(answer.seconds, 0.5);
-  sleeper.stop();
-  EXPECT_LT(secondsSince(start), 0.5 + EXIT_GRACE + 1.0);
-}
-
-TEST_F(FakePlayers, PlayerThatExitsLosesWithItsExitStatus) {
-  ProcessPlayer quitter(script("quitter", "exit 3"), 5.0);
-  std::string failure;
-  ASSERT_TRUE(quitter.newGame(failure)) << failure;
-  const auto start = std::chrono::steady_clock::now();
-  const PlayerAnswer answer = quitter.play(someState(), 30.0);
-  EXPECT_FALSE(answer.ok);
-  EXPECT_NE(answer.failure.find("exited with status 3"), std::string::npos) << answer.failure;
-  EXPECT_LT(secondsSince(start), 5.0);
-  // Asking again does not hang or crash either.
-  const PlayerAnswer again = quitter.play(someState(), 30.0);
-  EXPECT_FALSE(again.ok);
-  EXPECT_EQ(again.failure, "is not running");
-}
-
-TEST_F(FakePlayers, PlayerThatPrintsGarbageLosesAndTheMessageShowsWhatItSaid) {
-  ProcessPlayer talker(script("talker", "printf 'HELLO WORLD'"), 5.0);
-  std::string failure;
-  ASSERT_TRUE(talker.newGame(failure)) << failure;
-  const auto start = std::chrono::steady_clock::now();
-  PlayerAnswer answer = talker.play(someState(), 30.0);
-  EXPECT_FALSE(answer.ok);
-  EXPECT_NE(answer.failure.find("\"HELLO WORLD\""), std::string::npos) << answer.failure;
-  EXPECT_NE(answer.failure.find("not a BESTSHOT"), std::string::npos) << answer.failure;
-  EXPECT_LT(secondsSince(start), 5.0);
-
-  ProcessPlayer infinite(script("infinite", "printf 'BESTSHOT inf 0 0'"), 5.0);
-  ASSERT_TRUE(infinite.newGame(failure)) << failure;
-  answer = infinite.play(someState(), 30.0);
-  EXPECT_FALSE(answer.ok);
-  EXPECT_NE(answer.failure.find("BESTSHOT inf"), std::string::npos) << answer.failure;
+// Each way of losing at GO, with what the message must say; none may hang the referee.
+TEST_F(FakePlayers, PlayerThatSleepsExitsOrTalksGarbageLosesWithTheReason) {
+  const struct {
+    const char* onGo;
+    double secondsLeft;
+    const char* failure;
+  } cases[] = {
+      {"sleep 30; printf 'BESTSHOT 0 0 0'", 0.5, "ran out of thinking time (0.50 s left at GO)"},
+      {"exit 3", 30.0, "exited with status 3 while thinking"},
+      {"printf 'HELLO WORLD'", 30.0, "answered GO with \"HELLO WORLD\", not a BESTSHOT"},
+      {"printf 'BESTSHOT inf 0 0'", 30.0, "\"BESTSHOT inf 0 0\""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.onGo);
+    ProcessPlayer player(script("player", c.onGo), 5.0);
+    std::string failure;
+    ASSERT_TRUE(player.newGame(failure)) << failure;
+    const auto start = std::chrono::steady_clock::now();
+    const PlayerAnswer answer = player.play(someState(), c.secondsLeft);
+    EXPECT_FALSE(answer.ok);
+    EXPECT_NE(answer.failure.find(c.failure), std::string::npos) << answer.failure;
+    // A player that runs out is charged all its time.
+    EXPECT_GE(answer.seconds, c.secondsLeft < 1.0 ? c.secondsLeft : 0.0);
+    // Asking again does not hang or crash either.
+    EXPECT_FALSE(player.play(someState(), 0.5).ok);
+    player.stop();
+    EXPECT_LT(secondsSince(start), 2 * 0.5 + EXIT_GRACE + 2.0);
+  }
 }
 
 TEST_F(FakePlayers, PlayerThatNeverGetsReadyOrCannotStartIsRefused) {
@@ -173,7 +157,7 @@ TEST_F(FakePlayers, PlayerThatNeverGetsReadyOrCannotStartIsRefused) {
 }
 
 TEST(BuiltPlayer, AnswersTheProtocolWithAShot) {
-  installSignalHandlers();
+  process::installSignalHandlers();
   ProcessPlayer player(std::string("'") + VARROWMERE_PLAYER_PATH + "'");
   std::string failure;
   ASSERT_TRUE(player.newGame(failure)) << failure;

@@ -9,7 +9,7 @@
 #include <random>
 #include <string>
 
-#include "player_process.h"
+#include "process_driver.h"
 #include "soak_checks.h"
 #include "soak_player.h"
 #include "soak_positions.h"
@@ -122,45 +122,34 @@ class ScriptPlayer {
   std::string path_m;
 };
 
-TEST(SoakProcess, AnswersAreCheckedUpToTheReadyOkAndTheExitStatusIsKept) {
+TEST(SoakProcess, AnswersAreCheckedUpToTheReadyOk) {
   // Reads one line and answers it twice, then one READYOK, then exits with status 3.
   ScriptPlayer doubled(
       "read line; printf 'BESTSHOT 1.000000 -30.000000 0'; printf 'BESTSHOT 1.000000 "
       "-30.000000 0READYOK'; read rest; exit 3");
-  PlayerProcess process;
+  ProcessDriver process;
   std::string failure;
-  ASSERT_TRUE(process.start(doubled.path(), failure)) << failure;
+  ASSERT_TRUE(process.startProgram(doubled.path(), failure)) << failure;
   GameState gs;
   const GoAnswer answer = askShot(process, gs, 10.0);
   EXPECT_FALSE(answer.ok);
   EXPECT_NE(answer.failure.find("not exactly one BESTSHOT"), std::string::npos);
-  std::string trailing;
-  EXPECT_EQ(process.finish(5.0, trailing), 3);
-  EXPECT_TRUE(trailing.empty());
-
-  // Never answers: the wait ends at the timeout, and finishing kills it.
-  ScriptPlayer silent("exec sleep 30");
-  PlayerProcess quiet;
-  ASSERT_TRUE(quiet.start(silent.path(), failure)) << failure;
-  const GoAnswer none = askShot(quiet, gs, 0.3);
-  EXPECT_FALSE(none.ok);
-  EXPECT_NE(none.failure.find("no READYOK"), std::string::npos);
-  EXPECT_NE(quiet.finish(0.2, trailing), 0);
+  EXPECT_EQ(process.finish(process::durationOf(5.0)), 3);
+  EXPECT_EQ(process.output(), "");
 }
 
 TEST(SoakProcess, TheBuiltPlayerAnswersAOnePlyGoAndLeavesCleanly) {
-  PlayerProcess process;
+  ProcessDriver process;
   std::string failure;
-  ASSERT_TRUE(process.start(VARROWMERE_PLAYER_PATH, failure)) << failure;
+  ASSERT_TRUE(process.startProgram(VARROWMERE_PLAYER_PATH, failure)) << failure;
   ASSERT_TRUE(startNewGame(process, 300.0, failure)) << failure;
   std::mt19937_64 rng(3);
   GameState gs = soakPosition(rng);
   gs.shotNum = 15;  // one ply deep and the last stone of the end: a short search
   const GoAnswer answer = askShot(process, gs, 300.0);
   EXPECT_TRUE(answer.ok) << answer.failure;
-  std::string trailing;
-  EXPECT_EQ(process.finish(30.0, trailing), 0);
-  EXPECT_TRUE(trailing.empty()) << trailing;
+  EXPECT_EQ(process.finish(process::durationOf(30.0)), 0);
+  EXPECT_EQ(process.output(), "");
 }
 
 }  // namespace

@@ -77,7 +77,7 @@ void printSummary(const std::vector<GameResult>& results, const std::string name
 }  // namespace
 
 int main(int argc, char** argv) {
-  installSignalHandlers();
+  process::installSignalHandlers();
   MatchOptions options;
   std::string error;
   if (!parseOptions(argc, argv, options, error)) {

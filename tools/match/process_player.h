@@ -3,12 +3,10 @@
 // The command line runs through /bin/sh -c in its own process group, so that ending the
 // player also ends whatever the shell started. Standard error is left to the terminal.
 
-#include <sys/types.h>
-
-#include <chrono>
 #include <string>
 
 #include "player.h"
+#include "process_driver.h"
 #include "reply_parser.h"
 
 namespace varrowmere::match {
@@ -41,10 +39,9 @@ class ProcessPlayer : public Player {
   void stop() override;
 
  private:
-  using Clock = std::chrono::steady_clock;
+  using Clock = process::Clock;
   enum class ReadResult { Reply, Garbage, Timeout, Closed };
 
-  bool launch(std::string& failure);
   bool send(const std::string& text, std::string& failure);
   // Reads until `parse` accepts a reply (Complete, or Tentative followed by the quiet grace),
   // rejects it, the deadline passes or the player closes its output. `received` gets the
@@ -57,13 +54,7 @@ class ProcessPlayer : public Player {
   std::string command_m;
   std::string name_m;
   double readyTimeout_m;
-  pid_t pid_m = -1;
-  int toChild_m = -1;
-  int fromChild_m = -1;
+  process::ProcessDriver driver_m;
 };
-
-// Makes SIGINT and SIGTERM end every running player's process group before the referee
-// exits, and ignores SIGPIPE (a dead player shows as a failed write instead).
-void installSignalHandlers();
 
 }  // namespace varrowmere::match

@@ -8,7 +8,6 @@
 
 #include <unistd.h>
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -24,7 +23,7 @@
 #include "match_console.h"
 #include "physics/motion.h"
 #include "physics/reference_sim.h"
-#include "player_process.h"
+#include "process_driver.h"
 #include "soak_checks.h"
 #include "soak_player.h"
 #include "soak_positions.h"
@@ -125,16 +124,16 @@ int fail(const std::string& why) {
 }
 
 // Ends the session: the player must leave with status 0 and nothing more on its output.
-bool finishPlayer(PlayerProcess& process) {
-  std::string trailing;
-  const int status = process.finish(EXIT_GRACE, trailing);
-  std::printf("player left with status %d%s\n", status, trailing.empty() ? "" : " and more output");
-  return status == 0 && trailing.empty();
+bool finishPlayer(ProcessDriver& process) {
+  const int status = process.finish(process::durationOf(EXIT_GRACE)).value_or(-1);
+  const bool trailing = !process.output().empty();
+  std::printf("player left with status %d%s\n", status, trailing ? " and more output" : "");
+  return status == 0 && !trailing;
 }
 
 // The ThreadSanitizer check: one opening guard restarts the thinking time, then a GO at shot 14
 // with one stone in play searches two plies (the second ply ends the end, so it stays cheap).
-int depthTwoGo(PlayerProcess& process, const Options& o) {
+int depthTwoGo(ProcessDriver& process, const Options& o) {
   std::string failure;
   if (!startNewGame(process, READY_TIMEOUT, failure)) return fail(failure);
   GameState state;
@@ -154,7 +153,7 @@ int depthTwoGo(PlayerProcess& process, const Options& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::signal(SIGPIPE, SIG_IGN);
+  process::installSignalHandlers();
   Options o;
   if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
     std::fputs(USAGE, stdout);
@@ -164,16 +163,17 @@ int main(int argc, char** argv) {
     std::fputs(USAGE, stderr);
     return 2;
   }
-  PlayerProcess process;
+  ProcessDriver process;
   std::string failure;
-  if (!process.start(o.player, failure)) return fail(failure);
+  if (!process.startProgram(o.player, failure)) return fail(failure);
   std::printf("soak: %s (pid %d), seed %llu\n", o.player.c_str(), static_cast<int>(process.pid()),
               static_cast<unsigned long long>(o.seed));
   std::fflush(stdout);
   if (o.depthTwoGo) return depthTwoGo(process, o);
 
   std::string reply;
-  if (!process.send("ISREADY\n") || !process.readUntilReady(READY_TIMEOUT, reply) || !reply.empty())
+  if (!process.send("ISREADY\n") || !readUntilReady(process, READY_TIMEOUT, reply) ||
+      !reply.empty())
     return fail("no clean READYOK after start-up");
   std::printf("after start-up: VmRSS %.1f MB\n", mb(residentKbOf(process.pid())));
 

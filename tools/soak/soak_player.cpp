@@ -9,7 +9,22 @@
 
 namespace varrowmere::soak {
 
-GoAnswer askShot(PlayerProcess& process, const GameState& state, double timeoutSeconds) {
+bool readUntilReady(ProcessDriver& process, double timeoutSeconds, std::string& before) {
+  const std::string ready = match::READY_REPLY;
+  const auto deadline = process::Clock::now() + process::durationOf(timeoutSeconds);
+  const auto found = [&ready](const std::string& output) {
+    return output.find(ready) != std::string::npos;
+  };
+  if (process.readUntil(found, deadline) != process::ReadResult::Arrived) {
+    before = process.takeOutput();
+    return false;
+  }
+  before = process.takeOutput(process.output().find(ready));
+  process.takeOutput(ready.size());
+  return true;
+}
+
+GoAnswer askShot(ProcessDriver& process, const GameState& state, double timeoutSeconds) {
   GoAnswer answer;
   const auto start = std::chrono::steady_clock::now();
   const std::string commands =
@@ -19,7 +34,7 @@ GoAnswer askShot(PlayerProcess& process, const GameState& state, double timeoutS
     return answer;
   }
   std::string reply;
-  const bool ready = process.readUntilReady(timeoutSeconds, reply);
+  const bool ready = readUntilReady(process, timeoutSeconds, reply);
   answer.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   if (!ready) {
     answer.failure = "no READYOK after the GO; it wrote \"" + match::printable(reply) + "\"";
@@ -33,9 +48,9 @@ GoAnswer askShot(PlayerProcess& process, const GameState& state, double timeoutS
   return answer;
 }
 
-bool startNewGame(PlayerProcess& process, double timeoutSeconds, std::string& failure) {
+bool startNewGame(ProcessDriver& process, double timeoutSeconds, std::string& failure) {
   std::string reply;
-  if (!process.send("NEWGAME\nISREADY\n") || !process.readUntilReady(timeoutSeconds, reply)) {
+  if (!process.send("NEWGAME\nISREADY\n") || !readUntilReady(process, timeoutSeconds, reply)) {
     failure = "no READYOK after NEWGAME";
     return false;
   }

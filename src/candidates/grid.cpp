@@ -1,5 +1,6 @@
 #include "candidates/grid.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -98,6 +99,17 @@ void fillNeighbours(const GridSpec& gridParams, GridTable& table) {
     }
     for (NeighbourWeight& entry : list) entry.weight /= sum;
     table.loci[i].neighbours.assign(list.begin(), list.end());
+  }
+
+  table.neighbourRowFirst.assign(static_cast<std::size_t>(table.countY), table.countY);
+  table.neighbourRowLast.assign(static_cast<std::size_t>(table.countY), -1);
+  for (std::size_t i = 0; i < total; ++i) {
+    const auto row = static_cast<std::size_t>(i / static_cast<std::size_t>(table.countX));
+    for (const NeighbourWeight& entry : table.loci[i].neighbours) {
+      const int32_t other = entry.index / table.countX;
+      table.neighbourRowFirst[row] = std::min(table.neighbourRowFirst[row], other);
+      table.neighbourRowLast[row] = std::max(table.neighbourRowLast[row], other);
+    }
   }
 }
 

@@ -86,6 +86,8 @@ struct GridTable {
   int32_t countX = 0, countY = 0, total = 0;
   int32_t colLo = 0, colHi = -1, rowLo = 0, rowHi = -1;
   std::vector<GridLocus> loci;
+  // Per row: the first and last row holding a neighbour of one of its cells.
+  std::vector<int32_t> neighbourRowFirst, neighbourRowLast;
 };
 
 // Columns and rows from the gridParams (a step that is not positive gives one), total, and the
@@ -103,7 +105,8 @@ void fillLoci(const GridSpec& gridParams, bool spin, GridTable& table);
 // the cutoff, (1 / sqrt(2 pi)) exp(-cutoff^2 / 2).
 double neighbourThreshold(double cutoff);
 
-// Builds every cell's neighbour list from the stops of the loci (needs fillLoci first).
+// Builds every cell's neighbour list from the stops of the loci (needs fillLoci first), and
+// each row's range of neighbour rows.
 void fillNeighbours(const GridSpec& gridParams, GridTable& table);
 
 }  // namespace varrowmere

@@ -31,33 +31,39 @@ StoneTerm standardStoneTerm(float x, float y) {
 }
 
 double evaluateStandardTerms(const StoneTerm* terms, uint32_t inPlay, int32_t shotNum, int side) {
-  EvalBoard board;
-  board.parity = shotNum & 1;
+  // The ranking, on plain arrays: this runs once per leaf of the search.
+  int32_t stones[STONE_COUNT];
+  double dist[STONE_COUNT];
+  int32_t count = 0;
   const int32_t thrown = shotNum < 0 ? 0 : (shotNum > STONE_COUNT ? STONE_COUNT : shotNum);
   for (int32_t i = 0; i < thrown; ++i) {
-    if ((inPlay >> i & 1u) != 0) addRanked(board.ranking, i, terms[i].dist);
+    if ((inPlay >> i & 1u) == 0) continue;
+    stones[count] = i;
+    dist[count] = terms[i].dist;
+    ++count;
   }
-  sortRanking(board.ranking);
-  const int32_t count = board.ranking.count;
-  for (int32_t r = 0; r < count; ++r) board.rankedOwner[r] = board.ranking.rankedStones[r] % 2;
+  sortByDistance(stones, dist, count);
 
+  int32_t owner[STONE_COUNT];
+  bool inHouse[STONE_COUNT];
   double sums[2] = {0.0, 0.0};
   for (int32_t r = 0; r < count; ++r) {
-    const int32_t s = board.ranking.rankedStones[r];
-    sums[s % 2] += terms[s].value;
+    owner[r] = stones[r] % 2;
+    inHouse[r] = HOUSE_REACH > dist[r];
+    sums[owner[r]] += terms[stones[r]].value;
   }
 
-  const std::span<const int32_t> owners(board.rankedOwner, std::size_t(count));
-  const std::span<const bool> inHouse(board.ranking.rankedInHouse, std::size_t(count));
+  const std::span<const int32_t> owners(owner, std::size_t(count));
+  const std::span<const bool> house(inHouse, std::size_t(count));
   double score = 0.0, steal = 0.0;
-  if (board.parity == 0) {
+  if ((shotNum & 1) == 0) {
     // The second player threw last: its deficit is softened, the steal risk is its bonus.
-    score = endScore(owners, inHouse, 1);
+    score = endScore(owners, house, 1);
     if (score < 0.0) score = -std::sqrt(-score);
-    steal = -stealRisk(board);
+    steal = -stealRiskOf(owner, inHouse, count);
   } else {
-    score = endScore(owners, inHouse, 0);
-    steal = stealRisk(board);
+    score = endScore(owners, house, 0);
+    steal = stealRiskOf(owner, inHouse, count);
   }
   return (1 - 2 * side) * (sums[0] - sums[1]) * STONE_VALUE_WEIGHT + SCORE_WEIGHT * score +
          STEAL_WEIGHT * steal;
@@ -103,33 +109,31 @@ double endScore(std::span<const int32_t> rankedOwner, std::span<const bool> rank
   return rankedOwner[0] == team ? n : -n;
 }
 
-double stealRisk(const EvalBoard& board) {
-  int32_t count = board.ranking.count;
-  if (count == 0) return 0.0;
-  int32_t owner[STONE_COUNT];
-  bool inHouse[STONE_COUNT];
-  std::copy_n(board.rankedOwner, count, owner);
-  std::copy_n(board.ranking.rankedInHouse, count, inHouse);
-
-  int32_t from = 0;
+double stealRiskOf(const int32_t* rankedOwner, const bool* rankedInHouse, int32_t count) {
+  if (count <= 0) return 0.0;
   double weight = STEAL_FIRST_WEIGHT, weightSum = 0.0, acc = 0.0;
-  for (int removal = 0; removal < STEAL_REMOVALS; ++removal) {
-    // Take out the first player's next stone nearest the tee, if any is left.
-    int32_t found = from;
-    while (found < count && owner[found] != 0) ++found;
-    if (found < count) {
-      std::copy(owner + found + 1, owner + count, owner + found);
-      std::copy(inHouse + found + 1, inHouse + count, inHouse + found);
-      --count;
-      from = found;
+  for (int32_t removed = 1; removed <= STEAL_REMOVALS; ++removed) {
+    // Without the first `removed` stones of the first player (or all it has): the second
+    // player scores the run of its stones in the house that then leads the ranking; the first
+    // player's score counts as 0.
+    int32_t skipped = 0, run = 0;
+    for (int32_t r = 0; r < count; ++r) {
+      if (rankedOwner[r] == 0 && skipped < removed) {
+        ++skipped;
+        continue;
+      }
+      if (rankedOwner[r] != 1 || !rankedInHouse[r]) break;
+      ++run;
     }
-    const double s =
-        std::min(endScore({owner, std::size_t(count)}, {inHouse, std::size_t(count)}, 0), 0.0);
-    acc += s * weight;
+    acc += -run * weight;
     weightSum += weight;
     weight *= 0.5;
   }
   return acc / weightSum;
+}
+
+double stealRisk(const EvalBoard& board) {
+  return stealRiskOf(board.rankedOwner, board.ranking.rankedInHouse, board.ranking.count);
 }
 
 }  // namespace varrowmere

@@ -73,5 +73,7 @@ double endScore(std::span<const int32_t> rankedOwner, std::span<const bool> rank
 // Weighted mean (<= 0) of the second player's score, as a negative number, after the first
 // one, two and three of the first player's stones nearest the tee are taken out.
 double stealRisk(const EvalBoard& board);
+// The same from the ranking's owners and house bits, nearest the tee first.
+double stealRiskOf(const int32_t* rankedOwner, const bool* rankedInHouse, int32_t count);
 
 }  // namespace varrowmere

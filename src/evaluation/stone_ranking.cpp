@@ -19,16 +19,22 @@ void addRanked(StoneRanking& ranking, int32_t stone, double dist) {
   ranking.rankedInHouse[n] = HOUSE_REACH > dist;
 }
 
-void sortRanking(StoneRanking& ranking) {
-  for (int32_t p = 0; p + 1 < ranking.count; ++p) {
+void sortByDistance(int32_t* stones, double* dist, int32_t count) {
+  for (int32_t p = 0; p + 1 < count; ++p) {
     int32_t best = p;
-    for (int32_t q = p + 1; q < ranking.count; ++q) {
-      if (ranking.rankedDist[q] < ranking.rankedDist[best]) best = q;
+    for (int32_t q = p + 1; q < count; ++q) {
+      if (dist[q] < dist[best]) best = q;
     }
-    std::swap(ranking.rankedStones[p], ranking.rankedStones[best]);
-    std::swap(ranking.rankedDist[p], ranking.rankedDist[best]);
-    std::swap(ranking.rankedInHouse[p], ranking.rankedInHouse[best]);
+    std::swap(stones[p], stones[best]);
+    std::swap(dist[p], dist[best]);
   }
+}
+
+void sortRanking(StoneRanking& ranking) {
+  sortByDistance(ranking.rankedStones, ranking.rankedDist, ranking.count);
+  // The house bit follows from the distance, wherever the sort put it.
+  for (int32_t r = 0; r < ranking.count; ++r)
+    ranking.rankedInHouse[r] = HOUSE_REACH > ranking.rankedDist[r];
 }
 
 StoneRanking rankStones(const GameState& position) {

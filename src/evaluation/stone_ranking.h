@@ -46,6 +46,9 @@ double rankedDistance(float x, float y);
 void addRanked(StoneRanking& ranking, int32_t stone, double dist);
 // Sorts the entries added so far, as rankStones does.
 void sortRanking(StoneRanking& ranking);
+// The sort itself on parallel arrays of stones and their distances: a selection sort that
+// swaps only on a strictly smaller distance.
+void sortByDistance(int32_t* stones, double* dist, int32_t count);
 
 // numberRank[s] for every ranked stone s: one more than the number of the other player's
 // stones ranked before it (1: no stone of the other player is nearer). Other entries untouched.

@@ -1,5 +1,8 @@
 #include "search/search_worker.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "physics/simulate.h"
 #include "search/end_score.h"
 #include "search/evaluate_switch.h"
@@ -21,14 +24,28 @@ double cellValue(const GameState& after, int32_t depth, const ReplyBase* base,
   return -worker.ply(ply).value(after, depth, base, worker, ply);
 }
 
-double bestExpectedValue(const std::vector<CandidateCell>& cells, const double* values) {
+namespace {
+
+// A neighbour-weighted sum differs from the exact weighted mean of its values by rounding
+// only, far less than this share of the largest value (plus one, for values near zero).
+constexpr double EXPECTED_SLACK = 1e-9;
+// Values beyond this are not bounded by row; the sums are then all taken.
+constexpr double BOUNDED_VALUE = 1e30;
+
+// The neighbour-weighted sum of one cell, in list order from 0.0.
+double expectedOf(const CandidateCell& cell, const double* values) {
+  double expected = 0.0;
+  for (const auto& [index, weight] : cell.locus->neighbours) expected += weight * values[index];
+  return expected;
+}
+
+// Every sum taken: the first greatest in index order, as pickBest finds it.
+double bestOfAll(const std::vector<CandidateCell>& cells, const double* values) {
   double best = VALUE_NONE;
   bool found = false;
   double first = VALUE_NONE;
   for (std::size_t i = 0; i < cells.size(); ++i) {
-    // The same sum, in the same order, as SearchBestMove::setE.
-    double expected = 0.0;
-    for (const auto& [index, weight] : cells[i].locus->neighbours) expected += weight * values[index];
+    const double expected = expectedOf(cells[i], values);
     if (i == 0) first = expected;
     if (expected > best) {
       best = expected;
@@ -37,6 +54,56 @@ double bestExpectedValue(const std::vector<CandidateCell>& cells, const double* 
   }
   // With no cell above "nothing yet", the choice stays on the first cell.
   return found ? best : first;
+}
+
+}  // namespace
+
+double bestExpectedValue(const GridTable& table, const std::vector<CandidateCell>& cells,
+                         const double* values, std::vector<double>& rowScratch) {
+  const int32_t countX = table.countX, countY = table.countY;
+  if (countX <= 0 || countY <= 0 ||
+      table.neighbourRowFirst.size() != static_cast<std::size_t>(countY))
+    return bestOfAll(cells, values);
+
+  // Per row: its greatest value; then, per row, the greatest value among its neighbour rows
+  // bounds every sum of that row (weights are positive and sum to 1).
+  rowScratch.resize(2 * static_cast<std::size_t>(countY));
+  double* rowMax = rowScratch.data();
+  double* bound = rowMax + countY;
+  double largest = 0.0;
+  for (int32_t row = 0; row < countY; ++row) {
+    double m = -BOUNDED_VALUE;
+    for (int32_t column = 0; column < countX; ++column) {
+      const double v = values[row * countX + column];
+      // Negated on purpose: a value that is not a number fails too.
+      if (!(std::fabs(v) < BOUNDED_VALUE)) return bestOfAll(cells, values);
+      m = std::max(m, v);
+      largest = std::max(largest, std::fabs(v));
+    }
+    rowMax[row] = m;
+  }
+  for (int32_t row = 0; row < countY; ++row) {
+    double m = -BOUNDED_VALUE;
+    for (int32_t r = table.neighbourRowFirst[row]; r <= table.neighbourRowLast[row]; ++r)
+      m = std::max(m, rowMax[r]);
+    bound[row] = m;
+  }
+  const double slack = EXPECTED_SLACK * (largest + 1.0);
+
+  // The rows with the greatest bound first: the best sum is usually met early, and the rest
+  // fall below it. Only the value counts here, so the order does not matter otherwise.
+  double best = VALUE_NONE;
+  for (;;) {
+    int32_t next = -1;
+    for (int32_t row = 0; row < countY; ++row) {
+      if (bound[row] > -BOUNDED_VALUE && (next < 0 || bound[row] > bound[next])) next = row;
+    }
+    if (next < 0 || bound[next] + slack <= best) break;
+    for (int32_t column = 0; column < countX; ++column)
+      best = std::max(best, expectedOf(cells[next * countX + column], values));
+    bound[next] = -BOUNDED_VALUE;
+  }
+  return best;
 }
 
 double ReplySearch::value(const GameState& position, int32_t depth, const ReplyBase* base,
@@ -71,7 +138,7 @@ double ReplySearch::value(const GameState& position, int32_t depth, const ReplyB
     for (const CandidateCell& cell : cells) {
       if (!cell.sampled) values[cell.index] = values[cell.representative];
     }
-    setValues[set] = bestExpectedValue(cells, values.data());
+    setValues[set] = bestExpectedValue(table, cells, values.data(), rowScratch_m);
   }
   return setValues[firstGreatest(setValues, CANDIDATE_SET_COUNT)];
 }

@@ -28,6 +28,7 @@ class ReplySearch {
   StoneLocus stones_m[STONE_COUNT];
   int32_t stoneCount_m = 0;
   std::vector<double> values_m[CANDIDATE_SET_COUNT];
+  std::vector<double> rowScratch_m;
   GameState after_m;
 };
 
@@ -48,8 +49,10 @@ double cellValue(const GameState& after, int32_t depth, const ReplyBase* base,
                  SearchWorker& worker, int32_t ply);
 
 // The best expected value of a candidate set whose cells hold `values` (a value for every
-// cell): the first greatest, in index order, of the neighbour-weighted sums, as the search
-// picks it. Only the value is returned.
-double bestExpectedValue(const std::vector<CandidateCell>& cells, const double* values);
+// cell): the greatest of the neighbour-weighted sums, each summed as SearchBestMove::setE
+// sums it. Rows whose neighbours' values cannot reach the best found so far are not summed.
+// rowScratch is working space.
+double bestExpectedValue(const GridTable& table, const std::vector<CandidateCell>& cells,
+                         const double* values, std::vector<double>& rowScratch);
 
 }  // namespace varrowmere

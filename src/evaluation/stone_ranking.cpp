@@ -1,5 +1,6 @@
 #include "evaluation/stone_ranking.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -20,6 +21,31 @@ void addRanked(StoneRanking& ranking, int32_t stone, double dist) {
 }
 
 void sortByDistance(int32_t* stones, double* dist, int32_t count) {
+  // With distinct distances every sort gives the one ascending order, and an insertion sort
+  // is quick on a few stones; equal distances need the selection sort below, whose swaps
+  // decide their order.
+  if (count <= STONE_COUNT) {
+    int32_t sortedStones[STONE_COUNT];
+    double sortedDist[STONE_COUNT];
+    bool distinct = true;
+    for (int32_t i = 0; i < count; ++i) {
+      int32_t j = i;
+      while (j > 0 && dist[i] < sortedDist[j - 1]) {
+        sortedDist[j] = sortedDist[j - 1];
+        sortedStones[j] = sortedStones[j - 1];
+        --j;
+      }
+      sortedDist[j] = dist[i];
+      sortedStones[j] = stones[i];
+    }
+    // Negated on purpose: a distance that is not a number counts as a tie too.
+    for (int32_t i = 1; i < count && distinct; ++i) distinct = sortedDist[i - 1] < sortedDist[i];
+    if (distinct) {
+      std::copy_n(sortedStones, count, stones);
+      std::copy_n(sortedDist, count, dist);
+      return;
+    }
+  }
   for (int32_t p = 0; p + 1 < count; ++p) {
     int32_t best = p;
     for (int32_t q = p + 1; q < count; ++q) {

@@ -1,6 +1,7 @@
 #include "physics/shot_trace.h"
 
 #include <algorithm>
+#include <bit>
 
 #include "physics/contact.h"
 
@@ -37,8 +38,10 @@ void ShotTrace::endRound(int32_t earliestSteps, bool contact) {
 }
 
 bool ShotTrace::unaffectedByStoneAt(double x, double y) const {
-  // The contact-time entries the simulation would hold for the added stone, by slot: set when
-  // a moving stone is predicted anew, counted down by each event's steps otherwise.
+  // The contact-time entries the simulation would hold for the added stone, by slot: "never"
+  // at first, set when a moving stone is predicted anew, counted down by each event's steps
+  // otherwise. Only the entries of moving stones are read, and every moving stone was
+  // predicted when it started to move.
   int64_t entry[STONE_COUNT];
   std::fill(entry, entry + STONE_COUNT, int64_t{STEPS_NEVER});
   for (std::size_t r = 0; r < rounds_m.size(); ++r) {
@@ -47,15 +50,15 @@ bool ShotTrace::unaffectedByStoneAt(double x, double y) const {
       const StoneLocus& stone = predicted_m[round.firstPredicted + p];
       entry[stone.stoneIndex] = hitSteps(stone, x, y);
     }
-    for (int32_t slot = 0; slot < STONE_COUNT; ++slot) {
-      // Strictly later than the earliest contact, or the added stone would be (or tie) it.
-      if ((round.movingSlots >> slot & 1u) != 0 && !(entry[slot] > round.earliestSteps))
-        return false;
+    // Strictly later than the earliest contact, or the added stone would be (or tie) it.
+    for (uint32_t slots = round.movingSlots; slots != 0; slots &= slots - 1) {
+      if (!(entry[std::countr_zero(slots)] > round.earliestSteps)) return false;
     }
     if (!round.contact) break;
     // The first round's contact is not followed by a count-down; every later one is.
     if (r == 0) continue;
-    for (int64_t& e : entry) {
+    for (uint32_t slots = round.movingSlots; slots != 0; slots &= slots - 1) {
+      int64_t& e = entry[std::countr_zero(slots)];
       if (e != STEPS_NEVER) e = std::max<int64_t>(e - round.earliestSteps, 0);
     }
   }

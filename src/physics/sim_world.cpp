@@ -3,6 +3,9 @@
 #include <box2d/box2d.h>
 
 #include <cmath>
+#include <utility>
+
+#include "physics/pair_step.h"
 
 namespace varrowmere {
 
@@ -65,6 +68,26 @@ void parkBody(b2Body& body, float x) {
   body.SetAngularVelocity(0.0f);
 }
 
+// The stone as placeBody would put it on a body; false when placeBody would park it.
+bool bodyState(const StoneLocus& stone, PairBody& body) {
+  const TrajectoryPoint& p = stone.cur;
+  if (!(sane(p.x, BODY_COORDINATE_LIMIT) && sane(p.y, BODY_COORDINATE_LIMIT) &&
+        sane(p.vx, BODY_SPEED_LIMIT) && sane(p.vy, BODY_SPEED_LIMIT) &&
+        sane(stone.omega, BODY_SPEED_LIMIT)))
+    return false;
+  body = PairBody{static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.vx),
+                  static_cast<float>(p.vy), static_cast<float>(stone.omega)};
+  return true;
+}
+
+// One model step on a velocity Box2D left (m/s, as floats), with the stone's curl sign.
+void modelStep(float& vx, float& vy, double curl) {
+  double x = vx, y = vy;
+  frictionStep(x, y, curl);
+  vx = static_cast<float>(x);
+  vy = static_cast<float>(y);
+}
+
 void placeBody(b2Body& body, const StoneLocus& stone, float parkX) {
   // Awake with a sleep timer of zero, as a new body is: a stone at rest must not carry the
   // time its body spent slow in earlier collisions into this one.
@@ -86,10 +109,15 @@ void placeBody(b2Body& body, const StoneLocus& stone, float parkX) {
 void anchorFromBody(StoneLocus& stone, const b2Body& body) {
   const b2Vec2 position = body.GetPosition();
   const b2Vec2 velocity = body.GetLinearVelocity();
-  const double vx = velocity.x, vy = velocity.y;
+  anchorFromState(stone, PairBody{position.x, position.y, velocity.x, velocity.y,
+                                  body.GetAngularVelocity()});
+}
+
+void anchorFromState(StoneLocus& stone, const PairBody& body) {
+  const double vx = body.vx, vy = body.vy;
   const double speed = std::sqrt((0.0 - vx) * (0.0 - vx) + (0.0 - vy) * (0.0 - vy));
   const double invSpeed = speed == 0.0 ? INVERSE_OF_ZERO : 1.0 / speed;
-  anchorLocus(stone, position.x, position.y, vx, vy, speed, invSpeed, body.GetAngularVelocity());
+  anchorLocus(stone, body.x, body.y, vx, vy, speed, invSpeed, body.omega);
 }
 
 void SimWorld::makeWorldMany() {
@@ -104,6 +132,10 @@ SimWorld::SimWorld() {
   worldTwo_m = makeWorld();
   bodyA_m = makeStoneBody(*worldTwo_m, parkingX(0), 0.0f);
   bodyB_m = makeStoneBody(*worldTwo_m, parkingX(1), 0.0f);
+  // The inverses as Box2D forms them from the body's mass data.
+  pairMass_m.mass = bodyA_m->GetMass();
+  pairMass_m.invMass = 1.0f / bodyA_m->GetMass();
+  pairMass_m.invI = 1.0f / bodyA_m->GetInertia();
 }
 
 SimWorld::~SimWorld() {
@@ -112,20 +144,25 @@ SimWorld::~SimWorld() {
 }
 
 void SimWorld::collideTwo(StoneLocus& a, StoneLocus& b) {
+  PairBody bodyA, bodyB;
+  if (pairStep_m && bodyState(a, bodyA) && bodyState(b, bodyB) &&
+      stepStonePair(bodyA, bodyB, pairMass_m)) {
+    modelStep(bodyA.vx, bodyA.vy, a.mirror);
+    modelStep(bodyB.vx, bodyB.vy, b.mirror);
+    anchorFromState(a, bodyA);
+    anchorFromState(b, bodyB);
+    return;
+  }
   placeBody(*bodyA_m, a, parkingX(0));
   placeBody(*bodyB_m, b, parkingX(1));
   stepWorld(*worldTwo_m);
 
   // One model step on each resulting velocity, with the curl the stone had before.
-  const auto modelStep = [](b2Body& body, double curl) {
-    const b2Vec2 v = body.GetLinearVelocity();
-    double vx = v.x, vy = v.y;
-    frictionStep(vx, vy, curl);
-    body.SetLinearVelocity(b2Vec2(static_cast<float>(vx), static_cast<float>(vy)));
-  };
-  modelStep(*bodyA_m, a.mirror);
-  modelStep(*bodyB_m, b.mirror);
-
+  for (const auto& [body, curl] : {std::pair{bodyA_m, a.mirror}, std::pair{bodyB_m, b.mirror}}) {
+    b2Vec2 v = body->GetLinearVelocity();
+    modelStep(v.x, v.y, curl);
+    body->SetLinearVelocity(v);
+  }
   anchorFromBody(a, *bodyA_m);
   anchorFromBody(b, *bodyB_m);
 }

@@ -7,6 +7,7 @@
 
 #include "driver/game_state.h"
 #include "physics/motion.h"
+#include "physics/pair_step.h"
 
 class b2World;
 class b2Body;
@@ -48,6 +49,8 @@ void placeBody(b2Body& body, const StoneLocus& stone, float parkX);
 // Re-anchors the stone on its reference trajectory from the body's position, velocity and
 // angular velocity (sets active = 1).
 void anchorFromBody(StoneLocus& stone, const b2Body& body);
+// The same from a body's state as floats.
+void anchorFromState(StoneLocus& stone, const PairBody& body);
 // Parks a body at (x, 0), angle 0, at rest.
 void parkBody(b2Body& body, float x);
 
@@ -62,8 +65,11 @@ class SimWorld {
   SimWorld& operator=(const SimWorld&) = delete;
 
   // Resolves one contact between a and b: one Box2D step, one model step on each resulting
-  // velocity (curl sign = the stone's mirror), then both are re-anchored (active = 1).
+  // velocity (curl sign = the stone's mirror), then both are re-anchored (active = 1). The
+  // Box2D step is stepStonePair's where it applies (the same result), else worldTwo's.
   void collideTwo(StoneLocus& a, StoneLocus& b);
+  // Whether collideTwo may use stepStonePair (on by default; off to compare with the world).
+  void usePairStep(bool use) { pairStep_m = use; }
   // Resolves simultaneous contacts of up to 16 stones in one Box2D step (no model step
   // afterwards), in a world as new as the first one. Stones beyond the 16th are ignored.
   void collideMany(StoneLocus* const* stones, int count);
@@ -77,6 +83,8 @@ class SimWorld {
   b2World* worldTwo_m = nullptr;
   b2Body* bodyA_m = nullptr;
   b2Body* bodyB_m = nullptr;
+  PairMass pairMass_m;
+  bool pairStep_m = true;
 };
 
 // Parking x of body i of worldMany (and of bodyA, bodyB for i = 0, 1).

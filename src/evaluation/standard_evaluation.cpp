@@ -43,9 +43,13 @@ double evaluateStandardTerms(const StoneTerm* terms, uint32_t inPlay, int32_t sh
     ++count;
   }
   sortByDistance(stones, dist, count);
+  return evaluateStandardRanked(stones, dist, count, terms, shotNum, side);
+}
 
-  int32_t owner[STONE_COUNT];
-  bool inHouse[STONE_COUNT];
+double evaluateStandardRanked(const int32_t* stones, const double* dist, int32_t count,
+                              const StoneTerm* terms, int32_t shotNum, int side) {
+  int32_t owner[STONE_COUNT] = {};
+  bool inHouse[STONE_COUNT] = {};
   double sums[2] = {0.0, 0.0};
   for (int32_t r = 0; r < count; ++r) {
     owner[r] = stones[r] % 2;

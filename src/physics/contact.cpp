@@ -49,7 +49,28 @@ void store(ContactMatrix matrix, const StoneLocus& a, const StoneLocus& b, int32
   matrix[j][i] = steps;
 }
 
+// hitSteps's lateral test on one of its lines.
+bool lateralTooFar(double rx, double ry, const Direction& d) {
+  const double lateral = std::fabs(ry * d.x - rx * d.y);
+  // Refuses offsets that are not numbers too.
+  return !(lateral <= TWO_RADII);
+}
+
 }  // namespace
+
+ContactProbe::ContactProbe(const StoneLocus& m) : x(m.cur.x), y(m.cur.y) {
+  const Direction stop = towardsStop(m), ahead = heading(m);
+  stopDirX = stop.x;
+  stopDirY = stop.y;
+  headingX = ahead.x;
+  headingY = ahead.y;
+}
+
+bool ContactProbe::misses(double atX, double atY) const {
+  const double rx = atX - x, ry = atY - y;
+  return lateralTooFar(rx, ry, Direction{stopDirX, stopDirY}) &&
+         lateralTooFar(rx, ry, Direction{headingX, headingY});
+}
 
 int32_t hitSteps(const StoneLocus& m, double x, double y) {
   const TrajectoryPoint& now = m.cur;
@@ -64,9 +85,9 @@ int32_t hitSteps(const StoneLocus& m, double x, double y) {
   double dist = now.dist;
   for (int pass = 0; pass < 2; ++pass) {
     const double rx = x - p.x, ry = y - p.y;
-    const double lateral = std::fabs(ry * d.x - rx * d.y);
     // Refuses offsets that are not numbers too; the chord index is then at most 290.
-    if (!(lateral <= TWO_RADII)) return STEPS_NEVER;
+    if (lateralTooFar(rx, ry, d)) return STEPS_NEVER;
+    const double lateral = std::fabs(ry * d.x - rx * d.y);
     const double along = rx * d.x + ry * d.y;
     dist -= along - chordTable[static_cast<std::size_t>(lateral * CHORD_INDEX_PER_METRE)];
     if (!(dist >= 0.0)) return STEPS_NEVER;

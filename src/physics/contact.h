@@ -21,6 +21,19 @@ inline constexpr double CHORD_INDEX_PER_METRE = 1000.0;
 // Steps until the moving stone m first touches a stone at rest at (x, y); STEPS_NEVER if it
 // does not.
 int32_t hitSteps(const StoneLocus& m, double x, double y);
+
+// hitSteps's first test, kept for one moving stone so that many positions can be tried: a
+// stone at rest farther than two radii from both lines hitSteps may measure against (towards
+// the stop, and along the heading) is never hit. Computed exactly as hitSteps computes it.
+struct ContactProbe {
+  double x = 0.0, y = 0.0;
+  double stopDirX = 0.0, stopDirY = 0.0;
+  double headingX = 0.0, headingY = 0.0;
+
+  explicit ContactProbe(const StoneLocus& m);
+  // True when hitSteps(m, x, y) is certainly STEPS_NEVER.
+  bool misses(double atX, double atY) const;
+};
 // Steps until the moving stones a and b first touch; STEPS_NEVER if they do not.
 int32_t pairSteps(const StoneLocus& a, const StoneLocus& b);
 

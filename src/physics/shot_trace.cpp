@@ -20,6 +20,7 @@ void ShotTrace::begin(int32_t restingCount) {
   involved_m = 0;
   rounds_m.clear();
   predicted_m.clear();
+  probes_m.clear();
 }
 
 void ShotTrace::beginRound(uint32_t movingSlots) {
@@ -29,6 +30,7 @@ void ShotTrace::beginRound(uint32_t movingSlots) {
 
 void ShotTrace::addPredicted(const StoneLocus& stone) {
   predicted_m.push_back(stone);
+  probes_m.emplace_back(stone);
   ++rounds_m.back().predictedCount;
 }
 
@@ -47,8 +49,9 @@ bool ShotTrace::unaffectedByStoneAt(double x, double y) const {
   for (std::size_t r = 0; r < rounds_m.size(); ++r) {
     const Round& round = rounds_m[r];
     for (int32_t p = 0; p < round.predictedCount; ++p) {
-      const StoneLocus& stone = predicted_m[round.firstPredicted + p];
-      entry[stone.stoneIndex] = hitSteps(stone, x, y);
+      const int32_t at = round.firstPredicted + p;
+      const StoneLocus& stone = predicted_m[at];
+      entry[stone.stoneIndex] = probes_m[at].misses(x, y) ? STEPS_NEVER : hitSteps(stone, x, y);
     }
     // Strictly later than the earliest contact, or the added stone would be (or tie) it.
     for (uint32_t slots = round.movingSlots; slots != 0; slots &= slots - 1) {

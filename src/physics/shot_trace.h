@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "physics/contact.h"
 #include "physics/motion.h"
 
 namespace varrowmere {
@@ -48,6 +49,7 @@ class ShotTrace {
   uint32_t involved_m = 0;
   std::vector<Round> rounds_m;
   std::vector<StoneLocus> predicted_m;
+  std::vector<ContactProbe> probes_m;  // one per predicted stone
 };
 
 }  // namespace varrowmere

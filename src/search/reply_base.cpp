@@ -19,6 +19,14 @@ int32_t stonesInPlay(const GameState& gs) {
   return count;
 }
 
+bool strictlyIncreasing(const double* values, int32_t count) {
+  for (int32_t i = 1; i < count; ++i) {
+    // Negated on purpose: a value that is not a number breaks the order too.
+    if (!(values[i - 1] < values[i])) return false;
+  }
+  return true;
+}
+
 bool samePosition(const float (&a)[2], const float (&b)[2]) {
   // Bit for bit: -0 and 0 are different records.
   return std::memcmp(a, b, sizeof(a)) == 0;
@@ -63,11 +71,17 @@ void ReplyBase::prepare(const GameState& root, WorkerPool& pool,
     ++workers[worker].simulated;
     ResultTerms& terms = terms_m[job.set][job.index];
     terms.inPlay = 0;
+    terms.rankedCount = 0;
+    double dist[STONE_COUNT];
     for (int32_t i = 0; i < result.shotNum && i < STONE_COUNT; ++i) {
       if (!stoneInPlay(result, i)) continue;
       terms.inPlay |= 1u << i;
       terms.terms[i] = standardStoneTerm(result.stonePos[i][0], result.stonePos[i][1]);
+      terms.ranked[terms.rankedCount] = i;
+      dist[terms.rankedCount++] = terms.terms[i].dist;
     }
+    sortByDistance(terms.ranked, dist, terms.rankedCount);
+    terms.distinct = strictlyIncreasing(dist, terms.rankedCount);
   });
   ready_m = count >= GENERAL_COURSE_RESTING;
 }
@@ -88,6 +102,13 @@ ReplyBase::Difference ReplyBase::compare(const GameState& after) const {
     d.addedMask |= 1u << i;
     d.addedTerms[i] = standardStoneTerm(after.stonePos[i][0], after.stonePos[i][1]);
   }
+  double dist[STONE_COUNT];
+  for (int32_t a = 0; a < d.addedCount; ++a) {
+    d.addedRanked[a] = d.added[a];
+    dist[a] = d.addedTerms[d.added[a]].dist;
+  }
+  sortByDistance(d.addedRanked, dist, d.addedCount);
+  d.addedDistinct = strictlyIncreasing(dist, d.addedCount);
   d.usable = true;
   return d;
 }
@@ -116,13 +137,38 @@ void ReplyBase::result(int32_t set, int32_t index, const Difference& d, const Ga
 double ReplyBase::evaluateResult(int32_t set, int32_t index, const Difference& d,
                                  int side) const {
   const ResultTerms& own = terms_m[set][index];
+  const int32_t shotNum = results_m[set][index].shotNum;
   // The result's stones, but the differing ones as the position has them.
   StoneTerm terms[STONE_COUNT];
   for (int32_t i = 0; i < STONE_COUNT; ++i) {
     terms[i] = (d.differing >> i & 1u) != 0 ? d.addedTerms[i] : own.terms[i];
   }
+
+  // Both rankings merged, when no two distances are equal: then the order is the one any sort
+  // gives. Otherwise the ranking is made anew, as the evaluation makes it.
+  if (own.distinct && d.addedDistinct) {
+    int32_t stones[STONE_COUNT];
+    double dist[STONE_COUNT];
+    int32_t count = 0, next = 0;
+    bool distinct = true;
+    const auto take = [&](int32_t stone) {
+      const double at = terms[stone].dist;
+      if (count > 0 && !(dist[count - 1] < at)) distinct = false;
+      stones[count] = stone;
+      dist[count++] = at;
+    };
+    for (int32_t r = 0; r < own.rankedCount; ++r) {
+      const int32_t stone = own.ranked[r];
+      if ((d.differing >> stone & 1u) != 0) continue;
+      while (next < d.addedCount && terms[d.addedRanked[next]].dist < terms[stone].dist)
+        take(d.addedRanked[next++]);
+      take(stone);
+    }
+    while (next < d.addedCount) take(d.addedRanked[next++]);
+    if (distinct) return evaluateStandardRanked(stones, dist, count, terms, shotNum, side);
+  }
   const uint32_t inPlay = (own.inPlay & ~d.differing) | d.addedMask;
-  return evaluateStandardTerms(terms, inPlay, results_m[set][index].shotNum, side);
+  return evaluateStandardTerms(terms, inPlay, shotNum, side);
 }
 
 }  // namespace varrowmere

@@ -30,6 +30,9 @@ class ReplyBase {
     uint32_t addedMask = 0;              // the same as bits
     float position[STONE_COUNT][2] = {}; // the differing stones as the position has them
     StoneTerm addedTerms[STONE_COUNT];   // evaluation terms of the added stones, by stone
+    // The added stones nearest the tee first, and whether their distances all differ.
+    int32_t addedRanked[STONE_COUNT] = {};
+    bool addedDistinct = true;
   };
 
   // Plays every sampled reply on the base of root, spread over the pool's workers.
@@ -60,10 +63,14 @@ class ReplyBase {
   GameState base_m;
   std::vector<ShotTrace> traces_m[CANDIDATE_SET_COUNT];
   std::vector<GameState> results_m[CANDIDATE_SET_COUNT];
-  // The evaluation terms of each result's stones in play, and which those are.
+  // The evaluation terms of each result's stones in play, which those are, and their ranking
+  // (nearest the tee first; `distinct` when no two distances are equal).
   struct ResultTerms {
     uint32_t inPlay = 0;
     StoneTerm terms[STONE_COUNT];
+    int32_t rankedCount = 0;
+    int32_t ranked[STONE_COUNT];
+    bool distinct = true;
   };
   std::vector<ResultTerms> terms_m[CANDIDATE_SET_COUNT];
 };

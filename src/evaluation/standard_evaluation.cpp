@@ -33,7 +33,7 @@ StoneTerm standardStoneTerm(float x, float y) {
 double evaluateStandardTerms(const StoneTerm* terms, uint32_t inPlay, int32_t shotNum, int side) {
   // The ranking, on plain arrays: this runs once per leaf of the search.
   int32_t stones[STONE_COUNT];
-  double dist[STONE_COUNT];
+  double dist[STONE_COUNT], value[STONE_COUNT];
   int32_t count = 0;
   const int32_t thrown = shotNum < 0 ? 0 : (shotNum > STONE_COUNT ? STONE_COUNT : shotNum);
   for (int32_t i = 0; i < thrown; ++i) {
@@ -43,18 +43,19 @@ double evaluateStandardTerms(const StoneTerm* terms, uint32_t inPlay, int32_t sh
     ++count;
   }
   sortByDistance(stones, dist, count);
-  return evaluateStandardRanked(stones, dist, count, terms, shotNum, side);
+  for (int32_t r = 0; r < count; ++r) value[r] = terms[stones[r]].value;
+  return evaluateStandardRanked(stones, dist, value, count, shotNum, side);
 }
 
-double evaluateStandardRanked(const int32_t* stones, const double* dist, int32_t count,
-                              const StoneTerm* terms, int32_t shotNum, int side) {
+double evaluateStandardRanked(const int32_t* stones, const double* dist, const double* value,
+                              int32_t count, int32_t shotNum, int side) {
   int32_t owner[STONE_COUNT] = {};
   bool inHouse[STONE_COUNT] = {};
   double sums[2] = {0.0, 0.0};
   for (int32_t r = 0; r < count; ++r) {
     owner[r] = stones[r] % 2;
     inHouse[r] = HOUSE_REACH > dist[r];
-    sums[owner[r]] += terms[stones[r]].value;
+    sums[owner[r]] += value[r];
   }
 
   const std::span<const int32_t> owners(owner, std::size_t(count));

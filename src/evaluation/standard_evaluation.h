@@ -59,9 +59,9 @@ StoneTerm standardStoneTerm(float x, float y);
 // stones' terms are known already.
 double evaluateStandardTerms(const StoneTerm* terms, uint32_t inPlay, int32_t shotNum, int side);
 // The same once the stones in play are ranked: stones[0..count) nearest the tee first, as
-// sortByDistance orders them, dist[r] the distance of stones[r].
-double evaluateStandardRanked(const int32_t* stones, const double* dist, int32_t count,
-                              const StoneTerm* terms, int32_t shotNum, int side);
+// sortByDistance orders them, with the distance and the stone value of each.
+double evaluateStandardRanked(const int32_t* stones, const double* dist, const double* value,
+                              int32_t count, int32_t shotNum, int side);
 
 // Value (>= 0) of stone `stone` by its place on the sheet.
 double standardStoneValue(int32_t stone, const EvalBoard& board);

@@ -192,19 +192,30 @@ int32_t pairSteps(const StoneLocus& a, const StoneLocus& b) {
   return toSteps(jump + walked + hit);
 }
 
+namespace {
+
+// hitSteps of a moving stone against every listed stone at rest, the clear misses answered by
+// the probe without the full estimate.
+void predictAgainstResting(const StoneLocus& m, StoneLocus* const* resting, int restingCount,
+                           ContactMatrix matrix) {
+  const ContactProbe probe(m);
+  for (int j = 0; j < restingCount; ++j) {
+    const double x = resting[j]->cur.x, y = resting[j]->cur.y;
+    store(matrix, m, *resting[j], probe.misses(x, y) ? STEPS_NEVER : hitSteps(m, x, y));
+  }
+}
+
+}  // namespace
+
 void predictShotContacts(const StoneLocus& shot, StoneLocus* const* resting, int restingCount,
                          ContactMatrix matrix) {
-  for (int j = 0; j < restingCount; ++j)
-    store(matrix, shot, *resting[j], hitSteps(shot, resting[j]->cur.x, resting[j]->cur.y));
+  predictAgainstResting(shot, resting, restingCount, matrix);
 }
 
 void predictMovingVsResting(StoneLocus* const* moving, int movingCount, StoneLocus* const* resting,
                             int restingCount, ContactMatrix matrix) {
   for (int i = 0; i < movingCount; ++i) {
-    if (moving[i]->active != 1) continue;
-    for (int j = 0; j < restingCount; ++j)
-      store(matrix, *moving[i], *resting[j],
-            hitSteps(*moving[i], resting[j]->cur.x, resting[j]->cur.y));
+    if (moving[i]->active == 1) predictAgainstResting(*moving[i], resting, restingCount, matrix);
   }
 }
 

@@ -138,34 +138,37 @@ double ReplyBase::evaluateResult(int32_t set, int32_t index, const Difference& d
                                  int side) const {
   const ResultTerms& own = terms_m[set][index];
   const int32_t shotNum = results_m[set][index].shotNum;
-  // The result's stones, but the differing ones as the position has them.
-  StoneTerm terms[STONE_COUNT];
-  for (int32_t i = 0; i < STONE_COUNT; ++i) {
-    terms[i] = (d.differing >> i & 1u) != 0 ? d.addedTerms[i] : own.terms[i];
-  }
 
   // Both rankings merged, when no two distances are equal: then the order is the one any sort
   // gives. Otherwise the ranking is made anew, as the evaluation makes it.
   if (own.distinct && d.addedDistinct) {
     int32_t stones[STONE_COUNT];
-    double dist[STONE_COUNT];
+    double dist[STONE_COUNT], value[STONE_COUNT];
     int32_t count = 0, next = 0;
     bool distinct = true;
-    const auto take = [&](int32_t stone) {
-      const double at = terms[stone].dist;
-      if (count > 0 && !(dist[count - 1] < at)) distinct = false;
+    const auto take = [&](int32_t stone, const StoneTerm& term) {
+      if (count > 0 && !(dist[count - 1] < term.dist)) distinct = false;
       stones[count] = stone;
-      dist[count++] = at;
+      dist[count] = term.dist;
+      value[count++] = term.value;
     };
     for (int32_t r = 0; r < own.rankedCount; ++r) {
       const int32_t stone = own.ranked[r];
       if ((d.differing >> stone & 1u) != 0) continue;
-      while (next < d.addedCount && terms[d.addedRanked[next]].dist < terms[stone].dist)
-        take(d.addedRanked[next++]);
-      take(stone);
+      const StoneTerm& term = own.terms[stone];
+      while (next < d.addedCount && d.addedTerms[d.addedRanked[next]].dist < term.dist) {
+        take(d.addedRanked[next], d.addedTerms[d.addedRanked[next]]);
+        ++next;
+      }
+      take(stone, term);
     }
-    while (next < d.addedCount) take(d.addedRanked[next++]);
-    if (distinct) return evaluateStandardRanked(stones, dist, count, terms, shotNum, side);
+    for (; next < d.addedCount; ++next) take(d.addedRanked[next], d.addedTerms[d.addedRanked[next]]);
+    if (distinct) return evaluateStandardRanked(stones, dist, value, count, shotNum, side);
+  }
+  // The result's stones, but the differing ones as the position has them.
+  StoneTerm terms[STONE_COUNT];
+  for (int32_t i = 0; i < STONE_COUNT; ++i) {
+    terms[i] = (d.differing >> i & 1u) != 0 ? d.addedTerms[i] : own.terms[i];
   }
   const uint32_t inPlay = (own.inPlay & ~d.differing) | d.addedMask;
   return evaluateStandardTerms(terms, inPlay, shotNum, side);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "physics/simulate.h"
 #include "search/end_score.h"
@@ -106,9 +107,40 @@ double bestExpectedValue(const GridTable& table, const std::vector<CandidateCell
   return best;
 }
 
+namespace {
+
+// The standard evaluation of `after`, a position one shot after `before`, taking the terms of
+// stones that did not move from beforeTerms.
+double evaluateAfter(const GameState& after, const GameState& before,
+                     const StoneTerm* beforeTerms) {
+  StoneTerm terms[STONE_COUNT];
+  uint32_t inPlay = 0;
+  const int32_t thrown = thrownStoneCount(after);
+  for (int32_t i = 0; i < thrown; ++i) {
+    if (!stoneInPlay(after, i)) continue;
+    inPlay |= 1u << i;
+    const bool unmoved = i < before.shotNum && stoneInPlay(before, i) &&
+                         std::memcmp(after.stonePos[i], before.stonePos[i],
+                                     sizeof(after.stonePos[i])) == 0;
+    terms[i] = unmoved ? beforeTerms[i]
+                       : standardStoneTerm(after.stonePos[i][0], after.stonePos[i][1]);
+  }
+  return evaluateStandardTerms(terms, inPlay, after.shotNum, (after.shotNum + 1) % 2);
+}
+
+}  // namespace
+
 double ReplySearch::value(const GameState& position, int32_t depth, const ReplyBase* base,
                           SearchWorker& worker, int32_t ply) {
   loadStones(position, stones_m, stoneCount_m);
+  // Static values by the standard evaluation, from stone terms where they are known.
+  const bool standardLeaves = depth == 1 && !timeShort;
+  if (standardLeaves) {
+    for (int32_t i = 0; i < thrownStoneCount(position); ++i) {
+      if (stoneInPlay(position, i))
+        positionTerms_m[i] = standardStoneTerm(position.stonePos[i][0], position.stonePos[i][1]);
+    }
+  }
   ReplyBase::Difference difference;
   if (base != nullptr) difference = base->compare(position);
 
@@ -123,7 +155,7 @@ double ReplySearch::value(const GameState& position, int32_t depth, const ReplyB
       if (base != nullptr && base->reusable(set, index, difference)) {
         ++worker.reused;
         // The standard evaluation straight from the stones' terms, when it is what counts.
-        if (depth == 1 && !timeShort && position.shotNum + 1 < STONE_COUNT) {
+        if (standardLeaves && position.shotNum + 1 < STONE_COUNT) {
           values[index] = base->evaluateResult(set, index, difference, (position.shotNum + 2) % 2);
           continue;
         }
@@ -132,6 +164,10 @@ double ReplySearch::value(const GameState& position, int32_t depth, const ReplyB
         simulateShot(worker.world, table.loci[index].locus, stones_m, stoneCount_m, position,
                      after_m);
         ++worker.simulated;
+        if (standardLeaves && after_m.shotNum < STONE_COUNT) {
+          values[index] = evaluateAfter(after_m, position, positionTerms_m);
+          continue;
+        }
       }
       values[index] = cellValue(after_m, depth - 1, nullptr, worker, ply + 1);
     }

@@ -8,6 +8,7 @@
 
 #include "candidates/candidates.h"
 #include "driver/game_state.h"
+#include "evaluation/standard_evaluation.h"
 #include "physics/motion.h"
 #include "physics/sim_world.h"
 
@@ -30,6 +31,9 @@ class ReplySearch {
   std::vector<double> values_m[CANDIDATE_SET_COUNT];
   std::vector<double> rowScratch_m;
   GameState after_m;
+  // The evaluation terms of the position's stones in play: most stones of a simulated reply
+  // rest where they were.
+  StoneTerm positionTerms_m[STONE_COUNT];
 };
 
 struct SearchWorker {

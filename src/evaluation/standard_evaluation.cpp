@@ -53,7 +53,8 @@ double evaluateStandardRanked(const int32_t* stones, const double* dist, const d
   bool inHouse[STONE_COUNT] = {};
   double sums[2] = {0.0, 0.0};
   for (int32_t r = 0; r < count; ++r) {
-    owner[r] = stones[r] % 2;
+    // Stone numbers are never negative: the low bit is the owner.
+    owner[r] = stones[r] & 1;
     inHouse[r] = HOUSE_REACH > dist[r];
     sums[owner[r]] += value[r];
   }

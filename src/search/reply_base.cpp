@@ -1,10 +1,10 @@
 #include "search/reply_base.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "physics/simulate.h"
 #include "search/search_worker.h"
-#include "search/worker_pool.h"
 
 namespace varrowmere {
 
@@ -34,56 +34,59 @@ bool samePosition(const float (&a)[2], const float (&b)[2]) {
 
 }  // namespace
 
-void ReplyBase::prepare(const GameState& root, WorkerPool& pool,
-                        std::vector<SearchWorker>& workers) {
+bool ReplyBase::setUp(const GameState& root, uint32_t without) {
   ready_m = false;
-  if (root.shotNum < 0 || root.shotNum + 1 >= STONE_COUNT) return;
-  // The position after a root shot that left no stone: the next shot number, the other side
-  // to play, the root's stones.
+  if (root.shotNum < 0 || root.shotNum + 1 >= STONE_COUNT) return false;
+  // The position after a root shot that left no stone (and took the stones `without` away):
+  // the next shot number, the other side to play, the root's other stones.
   base_m = root;
   base_m.shotNum = root.shotNum + 1;
   base_m.whiteToMove = !root.whiteToMove;
   base_m.stonePos[root.shotNum][0] = 0.0f;
   base_m.stonePos[root.shotNum][1] = 0.0f;
-  StoneLocus stones[STONE_COUNT];
-  int32_t count = 0;
-  loadStones(base_m, stones, count);
-
-  // One job for all sampled cells of the four sets.
-  std::vector<Job>& jobs = jobs_m;
-  jobs.clear();
+  for (int32_t i = 0; i < root.shotNum; ++i) {
+    if ((without >> i & 1u) == 0) continue;
+    base_m.stonePos[i][0] = 0.0f;
+    base_m.stonePos[i][1] = 0.0f;
+  }
+  loadStones(base_m, stones_m, stoneCount_m);
   for (int32_t set = 0; set < CANDIDATE_SET_COUNT; ++set) {
     const CandidateSet& which = CANDIDATE_SETS[set];
-    const int32_t total = gridTable(which.kind, which.spin).total;
-    traces_m[set].resize(static_cast<std::size_t>(total));
-    results_m[set].resize(static_cast<std::size_t>(total));
-    terms_m[set].resize(static_cast<std::size_t>(total));
-    for (const int32_t index : sampledCells(which.kind, which.spin)) jobs.push_back({set, index});
+    const auto total = static_cast<std::size_t>(gridTable(which.kind, which.spin).total);
+    traces_m[set].resize(total);
+    results_m[set].resize(total);
+    terms_m[set].resize(total);
   }
-  pool.run(static_cast<int32_t>(jobs.size()), [&](int32_t j, int32_t worker) {
-    const Job job = jobs[j];
-    const CandidateSet& which = CANDIDATE_SETS[job.set];
-    const StoneLocus& shot = gridTable(which.kind, which.spin).loci[job.index].locus;
-    GameState& result = results_m[job.set][job.index];
-    result = GameState{};
-    simulateShot(workers[worker].world, shot, stones, count, base_m, result,
-                 &traces_m[job.set][job.index]);
-    ++workers[worker].simulated;
-    ResultTerms& terms = terms_m[job.set][job.index];
-    terms.inPlay = 0;
-    terms.rankedCount = 0;
-    double dist[STONE_COUNT];
-    for (int32_t i = 0; i < result.shotNum && i < STONE_COUNT; ++i) {
-      if (!stoneInPlay(result, i)) continue;
-      terms.inPlay |= 1u << i;
-      terms.terms[i] = standardStoneTerm(result.stonePos[i][0], result.stonePos[i][1]);
-      terms.ranked[terms.rankedCount] = i;
-      dist[terms.rankedCount++] = terms.terms[i].dist;
-    }
-    sortByDistance(terms.ranked, dist, terms.rankedCount);
-    terms.distinct = strictlyIncreasing(dist, terms.rankedCount);
-  });
-  ready_m = count >= GENERAL_COURSE_RESTING;
+  // Too few stones at rest for the simulation's general course: nothing to take from here.
+  ready_m = stoneCount_m >= GENERAL_COURSE_RESTING;
+  return ready_m;
+}
+
+void ReplyBase::play(int32_t set, int32_t index, SearchWorker& worker) {
+  const CandidateSet& which = CANDIDATE_SETS[set];
+  const StoneLocus& shot = gridTable(which.kind, which.spin).loci[index].locus;
+  GameState& result = results_m[set][index];
+  result = GameState{};
+  simulateShot(worker.world, shot, stones_m, stoneCount_m, base_m, result, &traces_m[set][index]);
+  ++worker.simulated;
+
+  ResultTerms& terms = terms_m[set][index];
+  terms.inPlay = 0;
+  terms.rankedCount = 0;
+  double dist[STONE_COUNT];
+  for (int32_t i = 0; i < result.shotNum && i < STONE_COUNT; ++i) {
+    if (!stoneInPlay(result, i)) continue;
+    terms.inPlay |= 1u << i;
+    terms.terms[i] = standardStoneTerm(result.stonePos[i][0], result.stonePos[i][1]);
+    terms.ranked[terms.rankedCount] = i;
+    dist[terms.rankedCount++] = terms.terms[i].dist;
+  }
+  sortByDistance(terms.ranked, dist, terms.rankedCount);
+  terms.distinct = strictlyIncreasing(dist, terms.rankedCount);
+  for (int32_t r = 0; r < terms.rankedCount; ++r) {
+    terms.rankedDist[r] = dist[r];
+    terms.rankedValue[r] = terms.terms[terms.ranked[r]].value;
+  }
 }
 
 ReplyBase::Difference ReplyBase::compare(const GameState& after) const {
@@ -109,6 +112,10 @@ ReplyBase::Difference ReplyBase::compare(const GameState& after) const {
   }
   sortByDistance(d.addedRanked, dist, d.addedCount);
   d.addedDistinct = strictlyIncreasing(dist, d.addedCount);
+  for (int32_t a = 0; a < d.addedCount; ++a) {
+    d.addedRankedDist[a] = dist[a];
+    d.addedRankedValue[a] = d.addedTerms[d.addedRanked[a]].value;
+  }
   d.usable = true;
   return d;
 }
@@ -145,25 +152,36 @@ double ReplyBase::evaluateResult(int32_t set, int32_t index, const Difference& d
     int32_t stones[STONE_COUNT];
     double dist[STONE_COUNT], value[STONE_COUNT];
     int32_t count = 0, next = 0;
-    bool distinct = true;
-    const auto take = [&](int32_t stone, const StoneTerm& term) {
-      if (count > 0 && !(dist[count - 1] < term.dist)) distinct = false;
-      stones[count] = stone;
-      dist[count] = term.dist;
-      value[count++] = term.value;
-    };
+    const int32_t added = d.addedCount;
+    // The next added stone's distance, or one beyond every distance.
+    double nextDist = added > 0 ? d.addedRankedDist[0] : INFINITY;
     for (int32_t r = 0; r < own.rankedCount; ++r) {
       const int32_t stone = own.ranked[r];
       if ((d.differing >> stone & 1u) != 0) continue;
-      const StoneTerm& term = own.terms[stone];
-      while (next < d.addedCount && d.addedTerms[d.addedRanked[next]].dist < term.dist) {
-        take(d.addedRanked[next], d.addedTerms[d.addedRanked[next]]);
-        ++next;
+      const double at = own.rankedDist[r];
+      while (nextDist < at) {
+        stones[count] = d.addedRanked[next];
+        dist[count] = nextDist;
+        value[count++] = d.addedRankedValue[next];
+        nextDist = ++next < added ? d.addedRankedDist[next] : INFINITY;
       }
-      take(stone, term);
+      // An added stone exactly as far as this one: a tie, which the merge cannot order.
+      if (nextDist == at) {
+        count = -1;
+        break;
+      }
+      stones[count] = stone;
+      dist[count] = at;
+      value[count++] = own.rankedValue[r];
     }
-    for (; next < d.addedCount; ++next) take(d.addedRanked[next], d.addedTerms[d.addedRanked[next]]);
-    if (distinct) return evaluateStandardRanked(stones, dist, value, count, shotNum, side);
+    if (count >= 0) {
+      for (; next < added; ++next) {
+        stones[count] = d.addedRanked[next];
+        dist[count] = d.addedRankedDist[next];
+        value[count++] = d.addedRankedValue[next];
+      }
+      return evaluateStandardRanked(stones, dist, value, count, shotNum, side);
+    }
   }
   // The result's stones, but the differing ones as the position has them.
   StoneTerm terms[STONE_COUNT];

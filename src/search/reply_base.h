@@ -15,8 +15,13 @@
 
 namespace varrowmere {
 
-class WorkerPool;
 struct SearchWorker;
+
+// Bases are made for the stones the root's shots take away: besides the root's own base, one
+// for each set of moved stones shared by at least this many root cells (a base costs about as
+// much as simulating the replies of one cell), at most this many.
+inline constexpr int32_t CELLS_PER_EXTRA_BASE = 12;
+inline constexpr int32_t MAX_EXTRA_BASES = 16;
 
 class ReplyBase {
  public:
@@ -30,14 +35,20 @@ class ReplyBase {
     uint32_t addedMask = 0;              // the same as bits
     float position[STONE_COUNT][2] = {}; // the differing stones as the position has them
     StoneTerm addedTerms[STONE_COUNT];   // evaluation terms of the added stones, by stone
-    // The added stones nearest the tee first, and whether their distances all differ.
+    // The added stones nearest the tee first (stone, distance, value), and whether their
+    // distances all differ.
     int32_t addedRanked[STONE_COUNT] = {};
+    double addedRankedDist[STONE_COUNT] = {};
+    double addedRankedValue[STONE_COUNT] = {};
     bool addedDistinct = true;
   };
 
-  // Plays every sampled reply on the base of root, spread over the pool's workers.
-  void prepare(const GameState& root, WorkerPool& pool, std::vector<SearchWorker>& workers);
-  // Forgets the base: no reply is taken from it until the next prepare.
+  // Makes the base of root, without the root's stones in `without` (bit i: stone i); false
+  // when it can stand for no position (then it is not ready). Then every sampled reply is to
+  // be played on it with play(), once, by any workers.
+  bool setUp(const GameState& root, uint32_t without);
+  void play(int32_t set, int32_t index, SearchWorker& worker);
+  // Forgets the base: no reply is taken from it until the next setUp.
   void clear() { ready_m = false; }
   bool ready() const { return ready_m; }
 
@@ -53,14 +64,10 @@ class ReplyBase {
   double evaluateResult(int32_t set, int32_t index, const Difference& d, int side) const;
 
  private:
-  struct Job {
-    int32_t set;
-    int32_t index;
-  };
-
   bool ready_m = false;
-  std::vector<Job> jobs_m;
   GameState base_m;
+  StoneLocus stones_m[STONE_COUNT];
+  int32_t stoneCount_m = 0;
   std::vector<ShotTrace> traces_m[CANDIDATE_SET_COUNT];
   std::vector<GameState> results_m[CANDIDATE_SET_COUNT];
   // The evaluation terms of each result's stones in play, which those are, and their ranking
@@ -70,6 +77,8 @@ class ReplyBase {
     StoneTerm terms[STONE_COUNT];
     int32_t rankedCount = 0;
     int32_t ranked[STONE_COUNT];
+    double rankedDist[STONE_COUNT];
+    double rankedValue[STONE_COUNT];
     bool distinct = true;
   };
   std::vector<ResultTerms> terms_m[CANDIDATE_SET_COUNT];

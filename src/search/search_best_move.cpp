@@ -31,14 +31,18 @@ void SearchBestMove::loadCandidates(const GridSpec& gridParams, const GridTable&
   }
 }
 
+void SearchBestMove::simulateCell(int32_t index, SearchWorker& worker) {
+  CandidateCell& cell = cells_m[index];
+  if (cell.simulated) return;
+  simulateShot(worker.world, cell.locus->locus, stones_m, stoneCount_m, position_m, cell.after);
+  cell.simulated = true;
+  ++worker.simulated;
+}
+
 void SearchBestMove::evaluateCell(int32_t index, int32_t depth, const ReplyBase* base,
                                   SearchWorker& worker) {
+  simulateCell(index, worker);
   CandidateCell& cell = cells_m[index];
-  if (!cell.simulated) {
-    simulateShot(worker.world, cell.locus->locus, stones_m, stoneCount_m, position_m, cell.after);
-    cell.simulated = true;
-    ++worker.simulated;
-  }
   // From the view of the player of this cell's shot.
   cell.value = cellValue(cell.after, depth, base, worker, 0);
 }

@@ -34,9 +34,10 @@ class SearchBestMove {
   void loadCandidates(const GridSpec& gridParams, const GridTable& table,
                       const std::vector<CandidateCell>& cellTemplate);
 
-  // Simulates sampled cell `index` in the worker's world and values it: statically when depth
-  // is 0, else by the opponent's best reply searched depth plies deep (taken from base where
-  // it allows). Any worker may run any cell; each writes only its cell.
+  // Simulates sampled cell `index` in the worker's world (once), then values it: statically
+  // when depth is 0, else by the opponent's best reply searched depth plies deep (taken from
+  // base where it allows). Any worker may run any cell; each writes only its cell.
+  void simulateCell(int32_t index, SearchWorker& worker);
   void evaluateCell(int32_t index, int32_t depth, const ReplyBase* base, SearchWorker& worker);
   // After every sampled cell is valued: gives every other cell its representative's value,
   // then returns the best expected value; shot gets the best cell's shot.
@@ -46,6 +47,7 @@ class SearchBestMove {
   // Fills best[0] with the chosen cell of greatest expected value, the first in row order.
   void pickBest(std::vector<int32_t>& best, bool allCells);
 
+  const GameState& position() const { return position_m; }
   const std::vector<CandidateCell>& cells() const { return cells_m; }
   std::vector<CandidateCell>& cells() { return cells_m; }
 

@@ -1,6 +1,7 @@
 #include "search/search_node.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "search/search_threads.h"
 
@@ -11,12 +12,25 @@ namespace {
 // Searcher slots are draw 0, draw 1, hit 0, hit 1; results go draw 0, hit 0, draw 1, hit 1.
 constexpr int32_t SLOT_OF_SET[SEARCHERS_PER_NODE] = {0, 2, 1, 3};
 
-struct CellJob {
-  int32_t set;
-  int32_t index;
-};
+// The root's stones in play that `after` has elsewhere (bit i: stone i).
+uint32_t movedStones(const GameState& root, const GameState& after) {
+  uint32_t moved = 0;
+  for (int32_t i = 0; i < root.shotNum && i < STONE_COUNT; ++i) {
+    if (stoneInPlay(root, i) &&
+        std::memcmp(root.stonePos[i], after.stonePos[i], sizeof(root.stonePos[i])) != 0)
+      moved |= 1u << i;
+  }
+  return moved;
+}
 
 }  // namespace
+
+// One root cell: its candidate set, its index, and the base its replies come from.
+struct SearchNode::CellJob {
+  int32_t set;
+  int32_t index;
+  int32_t base;  // index into SearchThreads::bases, or -1 for none
+};
 
 int32_t firstGreatest(const double* values, int32_t count) {
   int32_t chosen = 0;
@@ -30,6 +44,60 @@ const std::vector<CandidateCell>& SearchNode::cells(int32_t set) const {
   return searchers_m[SLOT_OF_SET[set]].cells();
 }
 
+void SearchNode::prepareBases(const GameState& gs, std::vector<CellJob>& jobs) {
+  SearchThreads& threads = searchThreads();
+  for (auto& base : threads.bases) base->clear();
+  if (gs.shotNum < 0 || gs.shotNum + 1 >= STONE_COUNT) return;
+
+  // The root's shots first: which stones each moves decides the base it takes its replies from.
+  threads.pool.run(static_cast<int32_t>(jobs.size()), [&](int32_t j, int32_t worker) {
+    searchers_m[SLOT_OF_SET[jobs[j].set]].simulateCell(jobs[j].index, threads.workers[worker]);
+  });
+  std::vector<std::pair<uint32_t, int32_t>> counts;  // moved stones, cells
+  std::vector<uint32_t> moved(jobs.size());
+  for (std::size_t j = 0; j < jobs.size(); ++j) {
+    const SearchBestMove& searcher = searchers_m[SLOT_OF_SET[jobs[j].set]];
+    moved[j] = movedStones(gs, searcher.cells()[jobs[j].index].after);
+    auto found = std::find_if(counts.begin(), counts.end(),
+                              [&](const auto& entry) { return entry.first == moved[j]; });
+    if (found == counts.end()) {
+      counts.emplace_back(moved[j], 1);
+    } else {
+      ++found->second;
+    }
+  }
+  // The root's own base, then the most shared sets of moved stones.
+  std::stable_sort(counts.begin(), counts.end(),
+                   [](const auto& a, const auto& b) { return a.second > b.second; });
+  std::vector<uint32_t> without = {0};
+  for (const auto& [stones, cells] : counts) {
+    if (static_cast<int32_t>(without.size()) > MAX_EXTRA_BASES) break;
+    if (stones != 0 && cells >= CELLS_PER_EXTRA_BASE) without.push_back(stones);
+  }
+  while (threads.bases.size() < without.size()) threads.bases.push_back(std::make_unique<ReplyBase>());
+
+  // Every base's replies in one job.
+  std::vector<CellJob> replies;
+  for (std::size_t b = 0; b < without.size(); ++b) {
+    if (!threads.bases[b]->setUp(gs, without[b])) continue;
+    for (int32_t set = 0; set < CANDIDATE_SET_COUNT; ++set) {
+      const CandidateSet& which = CANDIDATE_SETS[set];
+      for (const int32_t index : sampledCells(which.kind, which.spin))
+        replies.push_back({set, index, static_cast<int32_t>(b)});
+    }
+  }
+  threads.pool.run(static_cast<int32_t>(replies.size()), [&](int32_t j, int32_t worker) {
+    threads.bases[replies[j].base]->play(replies[j].set, replies[j].index, threads.workers[worker]);
+  });
+
+  for (std::size_t j = 0; j < jobs.size(); ++j) {
+    const auto own = std::find(without.begin(), without.end(), moved[j]);
+    const auto b = static_cast<std::size_t>(own != without.end() ? own - without.begin() : 0);
+    jobs[j].base = threads.bases[b]->ready() ? static_cast<int32_t>(b)
+                                             : (threads.bases[0]->ready() ? 0 : -1);
+  }
+}
+
 double SearchNode::search(const GameState& gs, int32_t depth, ShotVector& best) {
   depth = std::max(depth, 1);
   SearchThreads& threads = searchThreads();
@@ -41,17 +109,17 @@ double SearchNode::search(const GameState& gs, int32_t depth, ShotVector& best) 
     searcher.loadPosition(gs);
     searcher.loadCandidates(gridSpec(which.kind), gridTable(which.kind, which.spin),
                             cellTemplate(which.kind, which.spin));
-    for (const int32_t index : sampledCells(which.kind, which.spin)) jobs.push_back({set, index});
+    for (const int32_t index : sampledCells(which.kind, which.spin))
+      jobs.push_back({set, index, -1});
   }
 
-  // The replies on the root's base, when a reply ply follows.
-  threads.base.clear();
-  if (depth >= 2) threads.base.prepare(gs, threads.pool, threads.workers);
-  const ReplyBase* base = threads.base.ready() ? &threads.base : nullptr;
-
+  // The replies on the root's bases, when a reply ply follows.
+  if (depth >= 2) prepareBases(gs, jobs);
   threads.pool.run(static_cast<int32_t>(jobs.size()), [&](int32_t j, int32_t worker) {
-    searchers_m[SLOT_OF_SET[jobs[j].set]].evaluateCell(jobs[j].index, depth - 1, base,
-                                                       threads.workers[worker]);
+    const CellJob& job = jobs[j];
+    const ReplyBase* base = job.base >= 0 ? threads.bases[job.base].get() : nullptr;
+    searchers_m[SLOT_OF_SET[job.set]].evaluateCell(job.index, depth - 1, base,
+                                                   threads.workers[worker]);
   });
   collectSearchCounts(threads);
 

@@ -33,6 +33,11 @@ class SearchNode {
   const std::vector<CandidateCell>& cells(int32_t set) const;
 
  private:
+  struct CellJob;
+  // Simulates the root's cells and plays the replies on the bases they need; each job then
+  // names its base.
+  void prepareBases(const GameState& gs, std::vector<CellJob>& jobs);
+
   SearchBestMove searchers_m[SEARCHERS_PER_NODE];
 };
 

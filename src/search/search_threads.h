@@ -4,6 +4,7 @@
 // Used by the root search on the reader thread (one search at a time).
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "search/reply_base.h"
@@ -27,7 +28,9 @@ struct SearchThreads {
 
   WorkerPool pool;
   std::vector<SearchWorker> workers;  // one per pool worker
-  ReplyBase base;
+  // The bases of the root's replies: bases[0] has all the root's stones; kept from one search
+  // to the next so that their storage is reused.
+  std::vector<std::unique_ptr<ReplyBase>> bases;
 };
 
 // Starts the threads on first use (or after setSearchThreads).

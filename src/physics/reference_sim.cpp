@@ -18,6 +18,7 @@ struct ReferenceStone {
   bool inPlay = false;  // false once it has left the moving area
   bool moving = false;  // moved in the last recorded step
   int32_t path = -1;    // its path in the recording, -1 until it moves
+  b2Vec2 rest;          // where it was last at rest
 };
 
 // Notes that a contact began during a world step.
@@ -70,24 +71,31 @@ bool applyStepRule(ReferenceStone* stones, int count) {
   return anyMoving;
 }
 
-void addPoint(const ReferenceStone& stone, int32_t step, ShotPaths& paths) {
-  const b2Vec2 position = stone.body->GetPosition();
-  paths[std::size_t(stone.path)].points.push_back(PathPoint{step, position.x, position.y});
+void addPoint(const ReferenceStone& stone, int32_t step, const b2Vec2& at, ShotPaths& paths) {
+  paths[std::size_t(stone.path)].points.push_back(PathPoint{step, at.x, at.y});
 }
 
 // After step `step`: a sample of every moving stone when `sample` is set, and of each stone
-// that started or stopped moving (or left play) in this step.
+// that started or stopped moving (or left play) in this step; one that started is also
+// sampled where it lay the step before.
 void recordPaths(ReferenceStone* stones, int count, int32_t step, bool sample, ShotPaths& paths) {
   for (int s = 0; s < count; ++s) {
     ReferenceStone& stone = stones[s];
     const b2Vec2 velocity = stone.body->GetLinearVelocity();
+    const b2Vec2 position = stone.body->GetPosition();
     const bool moving = stone.inPlay && (velocity.x != 0.0f || velocity.y != 0.0f);
-    if (!moving && !stone.moving) continue;
+    if (!moving && !stone.moving) {
+      stone.rest = position;
+      continue;
+    }
     if (stone.path < 0) {
       stone.path = static_cast<int32_t>(paths.size());
       paths.push_back(StonePath{stone.index, {}});
     }
-    if (sample || moving != stone.moving) addPoint(stone, step, paths);
+    const std::vector<PathPoint>& points = paths[std::size_t(stone.path)].points;
+    if (moving && !stone.moving && step > 0 && (points.empty() || points.back().step < step - 1))
+      addPoint(stone, step - 1, stone.rest, paths);
+    if (sample || moving != stone.moving) addPoint(stone, step, position, paths);
     stone.moving = moving;
   }
 }

@@ -153,8 +153,8 @@ void simulate(const GameState& in, const ShotVector& shot, GameState& out, ShotP
     world.Step(BOX2D_STEP, VELOCITY_ITERATIONS, POSITION_ITERATIONS);
     const bool anyMoving = applyStepRule(stones, count);
     if (paths != nullptr) {
-      const bool sample = contacts.began || step % PATH_SAMPLE_STEPS == 0 ||
-                          step == MAX_REFERENCE_STEPS;
+      const bool sample =
+          contacts.began || step % PATH_SAMPLE_STEPS == 0 || step == MAX_REFERENCE_STEPS;
       recordPaths(stones, count, step, sample, *paths);
     }
     if (!anyMoving) break;

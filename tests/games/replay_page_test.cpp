@@ -3,6 +3,8 @@
 // the second; the screenshot's pixels where the log puts stones must have their side's
 // colour, and the scoreboard must say what the log says.
 
+#include "replay_page.h"
+
 #include <gtest/gtest.h>
 #include <png.h>
 #include <unistd.h>
@@ -17,7 +19,6 @@
 
 #include "house_svg.h"
 #include "match_log_reader.h"
-#include "replay_page.h"
 
 using namespace varrowmere;
 using namespace varrowmere::match;
@@ -34,7 +35,8 @@ std::string run(const std::string& command, int& status) {
   FILE* pipe = ::popen(command.c_str(), "r");
   std::string out;
   char block[4096];
-  for (std::size_t n; pipe && (n = std::fread(block, 1, sizeof(block), pipe)) > 0;) out.append(block, n);
+  for (std::size_t n; pipe && (n = std::fread(block, 1, sizeof(block), pipe)) > 0;)
+    out.append(block, n);
   const int raw = pipe ? ::pclose(pipe) : -1;
   status = raw != -1 && WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
   return out;
@@ -113,14 +115,16 @@ TEST(ReplayPage, ShowsTheLoggedStonesAndScoreInARealBrowser) {
   for (const auto& [end, shot] : positions) {
     const std::string fragment = "end=" + std::to_string(end) + "&shot=" + std::to_string(shot);
     const std::string png = folder + "/end" + std::to_string(end) + ".png";
-    const std::string dom = run(
-        "timeout " + std::to_string(BROWSER_DEADLINE_S) +
-            " chromium --headless --no-sandbox --disable-gpu --hide-scrollbars"
-            " --force-device-scale-factor=1 --window-size=" + std::to_string(REPLAY_PAGE_WIDTH) +
-            "," + std::to_string(REPLAY_PAGE_HEIGHT) + " --screenshot=" + png +
-            " --dump-dom 'file://" + page + "#" + fragment + "' 2>/dev/null",
-        status);
-    ASSERT_EQ(status, 0) << "chromium failed, hung or is missing (scripts/install-deps installs it)";
+    const std::string dom =
+        run("timeout " + std::to_string(BROWSER_DEADLINE_S) +
+                " chromium --headless --no-sandbox --disable-gpu --hide-scrollbars"
+                " --force-device-scale-factor=1 --window-size=" +
+                std::to_string(REPLAY_PAGE_WIDTH) + "," + std::to_string(REPLAY_PAGE_HEIGHT) +
+                " --screenshot=" + png + " --dump-dom 'file://" + page + "#" + fragment +
+                "' 2>/dev/null",
+            status);
+    ASSERT_EQ(status, 0)
+        << "chromium failed, hung or is missing (scripts/install-deps installs it)";
     Screenshot screen;
     ASSERT_TRUE(screen.load(png)) << png;
 

@@ -118,7 +118,8 @@ TEST(MatchLog, ReadsBackExactlyWhatItWroteAndRefusesAnythingElse) {
   EXPECT_EQ(count(out, "\n"), 19);
   EXPECT_NE(out.find("\"red\":\"say \\\"x\\\\y\\\"\\u000a</script>\""), std::string::npos) << out;
   EXPECT_NE(out.find("\"seed\":\"18446744073709551615\""), std::string::npos);
-  EXPECT_NE(out.find("\"paths\":[{\"stone\":0,\"points\":[[0,2.375,41.28],[20,"), std::string::npos);
+  EXPECT_NE(out.find("\"paths\":[{\"stone\":0,\"points\":[[0,2.375,41.28],[20,"),
+            std::string::npos);
 
   std::istringstream in(out);
   std::vector<LoggedGame> games;
@@ -132,7 +133,8 @@ TEST(MatchLog, ReadsBackExactlyWhatItWroteAndRefusesAnythingElse) {
   EXPECT_EQ(count(replayPage(out), "</script>"), 2);
 
   const std::string start = out.substr(0, out.find('\n') + 1);
-  const std::string shot = out.substr(start.size(), out.find('\n', start.size()) + 1 - start.size());
+  const std::string shot =
+      out.substr(start.size(), out.find('\n', start.size()) + 1 - start.size());
   const auto edited = [&shot](const std::string& from, const std::string& to) {
     std::string row = shot;
     return row.replace(row.find(from), from.size(), to);
@@ -141,8 +143,10 @@ TEST(MatchLog, ReadsBackExactlyWhatItWroteAndRefusesAnythingElse) {
        {std::string("{\"type\":\"shot\"\n"), std::string("[1,2]\n"), start + start,
         start + "{\"type\":\"start\",\"game\":0}\n", shot, start + shot + shot,
         start + edited("\"shot\":0", "\"shot\":1"), start + edited("\"end\":0", "\"end\":1e999"),
-        start + edited("[[2.", "[[[2."), start + edited("\"player\":\"red\"", "\"player\":\"blue\""),
-        start + edited("[[0,2.375", "[[900,2.375"), start + edited("\"type\":\"shot\"", "\"type\":\"sh\\u"),
+        start + edited("[[2.", "[[[2."),
+        start + edited("\"player\":\"red\"", "\"player\":\"blue\""),
+        start + edited("[[0,2.375", "[[900,2.375"),
+        start + edited("\"type\":\"shot\"", "\"type\":\"sh\\u"),
         start + std::string(100, '[') + std::string(100, ']') + "\n", start + "{} x\n"}) {
     std::istringstream badIn(bad);
     EXPECT_FALSE(readMatchLog(badIn, games, error)) << bad;

@@ -117,7 +117,8 @@ class RowReader {
       StonePath stone;
       const JsonValue* points = v->items[p].find("points");
       good = path.integer("stone", 0, STONE_COUNT - 1, stone.stone) && points &&
-             points->kind == Kind::ARRAY && points->items.size() <= MAX_PATH_POINTS;
+             points->kind == Kind::ARRAY && !points->items.empty() &&
+             points->items.size() <= MAX_PATH_POINTS;
       for (std::size_t i = 0; good && i < points->items.size(); ++i) {
         const JsonValue& point = points->items[i];
         good = point.kind == Kind::ARRAY && point.items.size() == 3 &&
@@ -133,7 +134,9 @@ class RowReader {
       }
       out.push_back(std::move(stone));
     }
-    return good || bad(key, "a list of {\"stone\": 0..15, \"points\": [[step, x, y], ...]}");
+    return good || bad(key,
+                       "a list of {\"stone\": 0..15, \"points\": [[step, x, y], ...]}, "
+                       "steps in order");
   }
 
  private:
@@ -170,17 +173,16 @@ bool readShot(RowReader& r, LoggedGame& g, std::string& error) {
   if (!r.integer("end", 0, MAX_ENDS - 1, s.end) || !r.integer("shot", 0, STONE_COUNT - 1, s.shot) ||
       !r.player("player", false, s.player) || !r.shotVector("asked", s.asked) ||
       !r.shotVector("delivered", s.delivered) || !r.number("think_s", s.seconds) ||
-      !r.number("left_s", s.secondsLeft) ||
-      !r.flag("free_guard_violation", s.freeGuardViolation) || !r.stones("stones", s.after) ||
-      !r.paths("paths", s.paths))
+      !r.number("left_s", s.secondsLeft) || !r.flag("free_guard_violation", s.freeGuardViolation) ||
+      !r.stones("stones", s.after) || !r.paths("paths", s.paths))
     return false;
   const int end = int(g.ends.size());
   const int shot = int(g.shots.size()) - end * STONE_COUNT;
   if (s.end != end || s.shot != shot || end >= g.settings.ends) {
     error = end >= g.settings.ends ? "a shot after the last end"
-            : shot == STONE_COUNT  ? "the end row of end " + std::to_string(end) + " expected"
-                                   : "shot " + std::to_string(shot) + " of end " +
-                                       std::to_string(end) + " expected";
+            : shot == STONE_COUNT
+                ? "the end row of end " + std::to_string(end) + " expected"
+                : "shot " + std::to_string(shot) + " of end " + std::to_string(end) + " expected";
     return false;
   }
   s.after.shotNum = s.shot + 1;

@@ -46,9 +46,9 @@ std::string usageText() {
          "                   choice: each is started as 'varrowmere --seed N' (N's low 32 bits)\n"
          "                   (default: random, printed)\n"
          "  --svg DIR        picture of the house after each end into DIR (created)\n"
-         "  --log FILE       JSON line per game start, shot (with the stones' paths), end and game\n"
-         "  --html FILE      replay page: the games in motion, one HTML file to open in a browser\n"
-         "  --replay LOG     with --html: make the page from a log written by --log; plays nothing\n"
+         "  --log FILE       JSON line per game start, shot (with its paths), end and game\n"
+         "  --html FILE      replay page: the games in motion, a file to open in a browser\n"
+         "  --replay LOG     with --html: the page of a log written by --log; plays nothing\n"
          "  --quiet          only a line per game\n"
          "  --ready-timeout S  start-up time a player gets to answer ISREADY (default 120)\n"
          "  --help           this text\n";

@@ -30,8 +30,7 @@ std::string view(int left, int top, double scale, double yMin, double yMax, bool
 
 // What the page's script needs to know of the sheet and of its own layout.
 std::string geometry() {
-  const int houseWidth =
-      int(SHEET_WIDTH * SVG_PIXELS_PER_METRE) + 2 * REPLAY_VIEW_MARGIN;
+  const int houseWidth = int(SHEET_WIDTH * SVG_PIXELS_PER_METRE) + 2 * REPLAY_VIEW_MARGIN;
   std::string text = "{\"margin\":" + std::to_string(REPLAY_VIEW_MARGIN);
   text += ",\"sheetWidth\":" + number(SHEET_WIDTH);
   text += ",\"tee\":[" + number(TEE_X) + "," + number(TEE_Y) + "]";
@@ -94,7 +93,8 @@ void ReplayPageWriter::write() {
   file.close();
   written_m = bool(file);
   size_m = page.size();
-  if (!written_m && !reported_m) showMessage(path_m + " cannot be written", "varrowmere-match --html");
+  if (!written_m && !reported_m)
+    showMessage(path_m + " cannot be written", "varrowmere-match --html");
   reported_m = reported_m || !written_m;
 }
 

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 #include <png.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -116,7 +117,7 @@ TEST(ReplayPage, ShowsTheLoggedStonesAndScoreInARealBrowser) {
     const std::string fragment = "end=" + std::to_string(end) + "&shot=" + std::to_string(shot);
     const std::string png = folder + "/end" + std::to_string(end) + ".png";
     const std::string dom =
-        run("timeout " + std::to_string(BROWSER_DEADLINE_S) +
+        run("timeout -k 5 " + std::to_string(BROWSER_DEADLINE_S) +
                 " chromium --headless --no-sandbox --disable-gpu --hide-scrollbars"
                 " --force-device-scale-factor=1 --window-size=" +
                 std::to_string(REPLAY_PAGE_WIDTH) + "," + std::to_string(REPLAY_PAGE_HEIGHT) +

@@ -14,11 +14,11 @@ namespace {
 
 struct ReferenceStone {
   b2Body* body = nullptr;
-  int32_t index = 0;    // index in GameState::stonePos
-  bool inPlay = false;  // false once it has left the moving area
-  bool moving = false;  // moved in the last recorded step
-  int32_t path = -1;    // its path in the recording, -1 until it moves
-  b2Vec2 rest;          // where it was last at rest
+  int32_t index = 0;        // index in GameState::stonePos
+  bool inPlay = false;      // false once it has left the moving area
+  bool moving = false;      // moved in the last recorded step
+  int32_t path = -1;        // its path in the recording, -1 until it moves
+  b2Vec2 rest{0.0f, 0.0f};  // where it was last at rest
 };
 
 // Notes that a contact began during a world step.

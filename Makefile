@@ -1,5 +1,6 @@
 # The two front doors: `make run` plays a two-end game of the player against itself with the
-# referee (progress per shot, pictures of the house in build/game/), `make test` builds and runs every test (a normal Release build, an
+# referee (progress per shot; the replay page, pictures of the house and the log in
+# build/game/), `make test` builds and runs every test (a normal Release build, an
 # AddressSanitizer + UndefinedBehaviorSanitizer build, a short run of every fuzz target and the
 # search under ThreadSanitizer).
 # Both install what is missing first. For a person: `make fuzz` runs the fuzz targets long,
@@ -85,8 +86,10 @@ soak: build-soak
 
 run: build
 	@rm -rf $(BUILD)/game && mkdir -p $(BUILD)/game
-	./$(BUILD)/varrowmere-match --ends 2 --svg $(BUILD)/game --log $(BUILD)/game/game.jsonl
+	./$(BUILD)/varrowmere-match --ends 2 --svg $(BUILD)/game --log $(BUILD)/game/game.jsonl \
+	  --html $(BUILD)/game/game.html
 	@echo "The pictures of the house after each end and the game's log are in $(CURDIR)/$(BUILD)/game"
+	@echo "Watch the game: open $(CURDIR)/$(BUILD)/game/game.html in a browser"
 
 bench: build
 	@found=0; for b in $(BUILD)/bench/bench_*; do \

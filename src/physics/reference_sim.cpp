@@ -14,8 +14,18 @@ namespace {
 
 struct ReferenceStone {
   b2Body* body = nullptr;
-  int32_t index = 0;    // index in GameState::stonePos
-  bool inPlay = false;  // false once it has left the moving area
+  int32_t index = 0;        // index in GameState::stonePos
+  bool inPlay = false;      // false once it has left the moving area
+  bool moving = false;      // moved in the last recorded step
+  int32_t path = -1;        // its path in the recording, -1 until it moves
+  b2Vec2 rest{0.0f, 0.0f};  // where it was last at rest
+};
+
+// Notes that a contact began during a world step.
+class ContactFlag : public b2ContactListener {
+ public:
+  void BeginContact(b2Contact*) override { began = true; }
+  bool began = false;
 };
 
 bool placeable(float x, float y) {
@@ -61,9 +71,36 @@ bool applyStepRule(ReferenceStone* stones, int count) {
   return anyMoving;
 }
 
-}  // namespace
+void addPoint(const ReferenceStone& stone, int32_t step, const b2Vec2& at, ShotPaths& paths) {
+  paths[std::size_t(stone.path)].points.push_back(PathPoint{step, at.x, at.y});
+}
 
-void simulateReference(const GameState& in, const ShotVector& shot, GameState& out) {
+// After step `step`: a sample of every moving stone when `sample` is set, and of each stone
+// that started or stopped moving (or left play) in this step; one that started is also
+// sampled where it lay the step before.
+void recordPaths(ReferenceStone* stones, int count, int32_t step, bool sample, ShotPaths& paths) {
+  for (int s = 0; s < count; ++s) {
+    ReferenceStone& stone = stones[s];
+    const b2Vec2 velocity = stone.body->GetLinearVelocity();
+    const b2Vec2 position = stone.body->GetPosition();
+    const bool moving = stone.inPlay && (velocity.x != 0.0f || velocity.y != 0.0f);
+    if (!moving && !stone.moving) {
+      stone.rest = position;
+      continue;
+    }
+    if (stone.path < 0) {
+      stone.path = static_cast<int32_t>(paths.size());
+      paths.push_back(StonePath{stone.index, {}});
+    }
+    const std::vector<PathPoint>& points = paths[std::size_t(stone.path)].points;
+    if (moving && !stone.moving && step > 0 && (points.empty() || points.back().step < step - 1))
+      addPoint(stone, step - 1, stone.rest, paths);
+    if (sample || moving != stone.moving) addPoint(stone, step, position, paths);
+    stone.moving = moving;
+  }
+}
+
+void simulate(const GameState& in, const ShotVector& shot, GameState& out, ShotPaths* paths) {
   const int32_t shotNum = in.shotNum;
   const bool whiteToMove = in.whiteToMove;
   if (&out != &in) out = in;
@@ -103,11 +140,24 @@ void simulateReference(const GameState& in, const ShotVector& shot, GameState& o
     stone.inPlay = true;
   }
 
+  ContactFlag contacts;
+  if (paths != nullptr) {
+    paths->clear();
+    world.SetContactListener(&contacts);
+    recordPaths(stones, count, 0, true, *paths);
+  }
   // Step: positions move by the present velocity and contacts are resolved, then the step
   // rule slows and turns every moving stone.
-  for (int32_t step = 0; step < MAX_REFERENCE_STEPS; ++step) {
+  for (int32_t step = 1; step <= MAX_REFERENCE_STEPS; ++step) {
+    contacts.began = false;
     world.Step(BOX2D_STEP, VELOCITY_ITERATIONS, POSITION_ITERATIONS);
-    if (!applyStepRule(stones, count)) break;
+    const bool anyMoving = applyStepRule(stones, count);
+    if (paths != nullptr) {
+      const bool sample =
+          contacts.began || step % PATH_SAMPLE_STEPS == 0 || step == MAX_REFERENCE_STEPS;
+      recordPaths(stones, count, step, sample, *paths);
+    }
+    if (!anyMoving) break;
   }
 
   for (int s = 0; s < count; ++s) {
@@ -125,6 +175,17 @@ void simulateReference(const GameState& in, const ShotVector& shot, GameState& o
     out.stonePos[i][0] = 0.0f;
     out.stonePos[i][1] = 0.0f;
   }
+}
+
+}  // namespace
+
+void simulateReference(const GameState& in, const ShotVector& shot, GameState& out) {
+  simulate(in, shot, out, nullptr);
+}
+
+void simulateReference(const GameState& in, const ShotVector& shot, GameState& out,
+                       ShotPaths& paths) {
+  simulate(in, shot, out, &paths);
 }
 
 }  // namespace varrowmere

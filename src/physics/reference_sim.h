@@ -13,6 +13,7 @@
 // Reentrant: every call builds its own world, so the result depends on the input only.
 
 #include <cstdint>
+#include <vector>
 
 #include "driver/game_state.h"
 #include "physics/sheet.h"
@@ -28,5 +29,28 @@ inline constexpr int32_t MAX_REFERENCE_STEPS = 36000;
 // (0, 0), and so is one that stopped outside the final play area. No free-guard-zone rule:
 // that is the caller's (the referee applies its own). Other fields of out are copied from in.
 void simulateReference(const GameState& in, const ShotVector& shot, GameState& out);
+
+// Steps between two samples of a recorded path: 1/30 s of model time.
+inline constexpr int32_t PATH_SAMPLE_STEPS = 20;
+
+// A sample of a moving stone: the step after which it was taken (0: the release) and the
+// stone's centre (m).
+struct PathPoint {
+  int32_t step = 0;
+  float x = 0.0f, y = 0.0f;
+};
+
+// The path of one stone that moved during a shot, in time order: where it started, every
+// PATH_SAMPLE_STEPS steps, after every step in which a contact began, and where it stopped
+// or left the moving area.
+struct StonePath {
+  int32_t stone = 0;  // index in GameState::stonePos
+  std::vector<PathPoint> points;
+};
+using ShotPaths = std::vector<StonePath>;
+
+// The same, and the path of every stone that moved, in the order they started moving.
+void simulateReference(const GameState& in, const ShotVector& shot, GameState& out,
+                       ShotPaths& paths);
 
 }  // namespace varrowmere

@@ -14,7 +14,7 @@ namespace {
 
 // Stand-in simulation: a shot (x, y) puts the delivered stone at rest at (x, y); a shot with
 // negative vx -k also takes stone k - 1 out of play and rests at the tee line.
-void placeStone(const GameState& in, const ShotVector& shot, GameState& out) {
+void placeStone(const GameState& in, const ShotVector& shot, GameState& out, ShotPaths&) {
   out = in;
   out.shotNum = in.shotNum + 1;
   out.whiteToMove = !in.whiteToMove;

@@ -2,12 +2,18 @@
 
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <sstream>
 
+#include "builtin_player.h"
 #include "house_svg.h"
 #include "match_log.h"
+#include "match_log_reader.h"
 #include "match_options.h"
 #include "match_stats.h"
+#include "physics/reference_sim.h"
+#include "replay_page.h"
+#include "support/start_up_tables.h"
 
 using namespace varrowmere;
 using namespace varrowmere::match;
@@ -94,32 +100,61 @@ TEST(MatchOptions, ReadsEveryOptionAndRefusesBadValues) {
   }
 }
 
-TEST(MatchLog, WritesOneJsonObjectPerLineWithEscapedText) {
+TEST(MatchLog, ReadsBackExactlyWhatItWroteAndRefusesAnythingElse) {
+  // One end between the built-in opponents, with paths, and names that need escaping.
+  testing_support::ensureMotionTables();
+  std::unique_ptr<Player> red = makeBuiltinPlayer("takeout"), yellow = makeBuiltinPlayer("draw");
+  Player* const players[2] = {red.get(), yellow.get()};
+  GameSettings settings;
+  settings.ends = 1;
+  settings.seed = 18446744073709551615u;
+  settings.names[0] = "say \"x\\y\"\n</script>";
+  settings.names[1] = "draw";
+  DeliveryNoise noise(deriveNoiseSigmas(), 1.0, 7);
   std::ostringstream text;
   MatchLog log(text);
-  ShotRecord shot;
-  shot.end = 1;
-  shot.shot = 2;
-  shot.player = 1;
-  shot.asked = ShotVector{0.25f, -30.0f, true};
-  shot.delivered = ShotVector{0.2500001f, -30.01f, true};
-  shot.after = GameState{};
-  shot.after.stonePos[2][0] = 2.375f;
-  shot.after.stonePos[2][1] = 4.88f;
-  log.onShot(shot);
-  GameResult game = result(0, 0);
-  game.forfeit = 0;
-  game.winner = 1;
-  game.reason = "answered GO with \"x\\y\"\n";
-  log.onGameOver(game);
+  playGame(players, settings, noise, log, simulateReference);
   const std::string out = text.str();
-  EXPECT_EQ(count(out, "\n"), 2);
-  EXPECT_NE(out.find("\"player\":\"yellow\""), std::string::npos) << out;
-  EXPECT_NE(out.find("\"asked\":[0.25,-30,1]"), std::string::npos) << out;
-  EXPECT_NE(out.find("[2.375,4.88000011]"), std::string::npos) << out;
-  EXPECT_NE(out.find("\"reason\":\"answered GO with \\\"x\\\\y\\\"\\u000a\""), std::string::npos)
-      << out;
-  EXPECT_NE(out.find("\"winner\":\"yellow\",\"forfeit\":\"red\""), std::string::npos) << out;
+  EXPECT_EQ(count(out, "\n"), 19);
+  EXPECT_NE(out.find("\"red\":\"say \\\"x\\\\y\\\"\\u000a</script>\""), std::string::npos) << out;
+  EXPECT_NE(out.find("\"seed\":\"18446744073709551615\""), std::string::npos);
+  EXPECT_NE(out.find("\"paths\":[{\"stone\":0,\"points\":[[0,2.375,41.28],[20,"),
+            std::string::npos);
+
+  std::istringstream in(out);
+  std::vector<LoggedGame> games;
+  std::string error;
+  ASSERT_TRUE(readMatchLog(in, games, error)) << error;
+  std::ostringstream again;
+  MatchLog copy(again);
+  replayGames(games, copy);
+  EXPECT_EQ(again.str(), out);
+  // The page carries the rows with '<' escaped, so no name can end its script.
+  EXPECT_EQ(count(replayPage(out), "</script>"), 2);
+
+  const std::string start = out.substr(0, out.find('\n') + 1);
+  const std::string shot =
+      out.substr(start.size(), out.find('\n', start.size()) + 1 - start.size());
+  const auto edited = [&shot](const std::string& from, const std::string& to) {
+    std::string row = shot;
+    return row.replace(row.find(from), from.size(), to);
+  };
+  for (const std::string& bad :
+       {std::string("{\"type\":\"shot\"\n"), std::string("[1,2]\n"), start + start,
+        start + "{\"type\":\"start\",\"game\":0}\n", shot, start + shot + shot,
+        start + edited("\"shot\":0", "\"shot\":1"), start + edited("\"end\":0", "\"end\":1e999"),
+        start + edited("[[2.", "[[[2."),
+        start + edited("\"player\":\"red\"", "\"player\":\"blue\""),
+        start + edited("[[0,2.375", "[[900,2.375"),
+        start + edited("\"type\":\"shot\"", "\"type\":\"sh\\u"),
+        start + std::string(100, '[') + std::string(100, ']') + "\n", start + "{} x\n"}) {
+    std::istringstream badIn(bad);
+    EXPECT_FALSE(readMatchLog(badIn, games, error)) << bad;
+    EXPECT_EQ(error.rfind("line ", 0), 0u) << error;
+  }
+  std::istringstream empty("\n");
+  EXPECT_FALSE(readMatchLog(empty, games, error));
+  EXPECT_EQ(error, "holds no game");
 }
 
 TEST(HousePicture, DrawsRingsLinesAndEveryStoneInPlayNumberedAndColoured) {

@@ -83,6 +83,12 @@ TEST_F(Referee, FailingPlayersLoseWithTheirReasonAndTheRefereeEnds) {
   out = run("--ends 0");
   EXPECT_EQ(status, 2);
   EXPECT_NE(out.find("--ends"), std::string::npos) << out;
+
+  // A log that is not one is refused with its line, and no page is written.
+  out = run("--replay " + quitter + " --html " + folder_m + "/page.html");
+  EXPECT_EQ(status, 1);
+  EXPECT_NE(out.find("quitter: line 1: "), std::string::npos) << out;
+  EXPECT_FALSE(std::filesystem::exists(folder_m + "/page.html"));
 }
 
 TEST_F(Referee, GameWritesLineScoreboardPicturesAndLog) {
@@ -97,8 +103,8 @@ TEST_F(Referee, GameWritesLineScoreboardPicturesAndLog) {
   EXPECT_NE(out.find("yellow wins"), std::string::npos) << out;
   EXPECT_TRUE(std::filesystem::exists(svg + "/game01-end01.svg"));
   EXPECT_TRUE(std::filesystem::exists(svg + "/game01-end02.svg"));
-  // 32 shots, 2 ends and the game.
-  EXPECT_EQ(lines(log), 35);
+  // The start, 32 shots, 2 ends and the game.
+  EXPECT_EQ(lines(log), 36);
 }
 
 TEST_F(Referee, SeveralGamesEndWithTheSummary) {

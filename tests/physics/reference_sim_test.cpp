@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -112,6 +113,39 @@ TEST_F(ReferenceSimulation, AgreesOnADoubleTakeout) {
   EXPECT_FALSE(stoneInPlay(out, 2));
   EXPECT_TRUE(stoneInPlay(out, 5));
   expectUnchanged(out, in, 3);
+}
+
+TEST_F(ReferenceSimulation, RecordsThePathOfEveryStoneThatMoves) {
+  const GameState in =
+      positionWith(5, (PlacedStone[]){{0, 2.375f, 5.5f}, {2, 2.5f, 4.5f}, {3, 1.2f, 8.0f}});
+  const ShotVector shot = aimThrough(2.25, 5.8, 14.0, false);
+  GameState out;
+  ShotPaths paths;
+  simulateReference(in, shot, out, paths);
+  const GameState plain = reference(in, shot);
+  // Recording changes nothing; the shooter moves first, then the two stones it hits.
+  for (int i = 0; i < STONE_COUNT; ++i) expectUnchanged(out, plain, i);
+  ASSERT_EQ(paths.size(), 3u);
+  EXPECT_EQ(paths[0].stone, 5);
+  EXPECT_EQ(paths[0].points.front().step, 0);
+  EXPECT_EQ(paths[0].points.front().y, float(DELIVERY_Y));
+  EXPECT_EQ(paths[0].points.back().x, out.stonePos[5][0]);
+  EXPECT_EQ(paths[0].points.back().y, out.stonePos[5][1]);
+  for (const StonePath& path : paths) {
+    for (std::size_t i = 1; i < path.points.size(); ++i) {
+      EXPECT_GT(path.points[i].step, path.points[i - 1].step) << "stone " << path.stone;
+      EXPECT_LE(path.points[i].step - path.points[i - 1].step, PATH_SAMPLE_STEPS);
+    }
+    if (path.stone == 5) continue;
+    // A struck stone starts where it lay, the step before the contact, which the shooter's
+    // path samples too; it leaves the moving area where its path ends.
+    EXPECT_EQ(path.points.front().x, in.stonePos[path.stone][0]);
+    EXPECT_EQ(path.points.front().y, in.stonePos[path.stone][1]);
+    const int32_t contact = path.points.at(1).step;
+    EXPECT_TRUE(std::any_of(paths[0].points.begin(), paths[0].points.end(),
+                            [contact](const PathPoint& p) { return p.step == contact; }));
+    EXPECT_FALSE(inMovingArea(path.points.back().x, path.points.back().y));
+  }
 }
 
 TEST_F(ReferenceSimulation, StonesLeavingTheMovingAreaAreRemoved) {

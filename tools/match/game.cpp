@@ -57,7 +57,7 @@ GameResult playGame(Player* const players[PLAYER_COUNT], const GameSettings& set
       record.seconds = answer.seconds;
       record.secondsLeft = secondsLeft[player];
       record.delivered = noise.perturb(answer.shot);
-      simulate(position, record.delivered, record.after);
+      simulate(position, record.delivered, record.after, record.paths);
       record.freeGuardViolation = applyFreeGuardRule(position, record.after);
       observer.onShot(record);
       position = record.after;

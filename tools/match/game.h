@@ -4,12 +4,14 @@
 // with the reference simulation and applies the rules. Players are numbered 0 (red) and
 // 1 (yellow); in each end the player without the hammer throws the even stones.
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "delivery_noise.h"
 #include "driver/game_state.h"
 #include "match_rules.h"
+#include "physics/reference_sim.h"
 #include "player.h"
 
 namespace varrowmere::match {
@@ -24,6 +26,8 @@ struct GameSettings {
   int ends = DEFAULT_ENDS;                      // also sent as lastEnd
   double thinkingTime = INITIAL_THINKING_TIME;  // each player's budget for the game (s)
   int firstHammer = 1;                          // player with the hammer in the first end
+  uint64_t seed = 0;                            // the match's seed, for the record
+  std::string names[PLAYER_COUNT];              // what plays each colour, for the record
 };
 
 // Who throws stone `shot` of an end whose hammer `hammer` holds.
@@ -38,6 +42,7 @@ struct ShotRecord {
   double secondsLeft = 0.0;  // the thrower's budget left after it
   bool freeGuardViolation = false;
   GameState after;  // the position once the stones came to rest
+  ShotPaths paths;  // how the stones that moved got there (before the free-guard-zone rule)
 };
 
 struct EndRecord {
@@ -96,8 +101,10 @@ class ObserverList : public GameObserver {
   std::vector<GameObserver*> list_m;
 };
 
-// Plays one shot on a position: the reference simulation, or a stand-in in tests.
-using ShotSimulator = void (*)(const GameState& in, const ShotVector& shot, GameState& out);
+// Plays one shot on a position and records the paths of the stones that moved: the reference
+// simulation, or a stand-in in tests (which may leave the paths empty).
+using ShotSimulator = void (*)(const GameState& in, const ShotVector& shot, GameState& out,
+                               ShotPaths& paths);
 
 // Plays one game. A player that fails to start, to answer in time or to answer a valid shot
 // loses at once; the result says why.

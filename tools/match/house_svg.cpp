@@ -12,8 +12,6 @@ namespace {
 
 constexpr double MARGIN = 20.0;        // pixels around the sheet
 constexpr double TITLE_HEIGHT = 64.0;  // pixels above it for the title lines
-constexpr const char* FILL[PLAYER_COUNT] = {"#d62828", "#f2c230"};
-constexpr const char* TEXT_ON[PLAYER_COUNT] = {"#ffffff", "#222222"};
 
 double px(double x) { return MARGIN + x * SVG_PIXELS_PER_METRE; }
 double py(double y) { return TITLE_HEIGHT + (PICTURE_Y_MAX - y) * SVG_PIXELS_PER_METRE; }
@@ -115,13 +113,13 @@ std::string houseSvg(const EndRecord& r, const std::string names[PLAYER_COUNT]) 
     const double x = r.position.stonePos[i][0], y = r.position.stonePos[i][1];
     const int player = throwerOf(i, r.hammer);
     const std::string style =
-        std::string("fill=\"") + FILL[player] + "\" stroke=\"" +
+        std::string("fill=\"") + STONE_FILL[player] + "\" stroke=\"" +
         (scoring[i] ? "#1f9d3a\" stroke-width=\"3\"" : "#333\" stroke-width=\"1\"");
     svg += circle(x, y, double(STONE_RADIUS), style.c_str());
     const std::string numberStyle = std::string(
                                         "font-family=\"sans-serif\" font-size=\"11\" "
                                         "font-weight=\"bold\" text-anchor=\"middle\" fill=\"") +
-                                    TEXT_ON[player] + "\"";
+                                    STONE_TEXT[player] + "\"";
     svg += label(px(x), py(y) + 4, std::to_string(i + 1), numberStyle.c_str());
   }
   return svg + "</svg>\n";

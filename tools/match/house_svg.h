@@ -19,6 +19,9 @@ inline constexpr double PICTURE_Y_MAX = 11.7;
 inline constexpr double RING_8FT_RADIUS = 1.22;
 inline constexpr double RING_4FT_RADIUS = 0.61;
 inline constexpr double BUTTON_RADIUS = 0.15;
+// Colours of the stones of red and yellow (CSS), and of the shot numbers written on them.
+inline constexpr const char* STONE_FILL[PLAYER_COUNT] = {"#d62828", "#f2c230"};
+inline constexpr const char* STONE_TEXT[PLAYER_COUNT] = {"#ffffff", "#222222"};
 
 // The picture of the house at the end of an end.
 std::string houseSvg(const EndRecord& record, const std::string names[PLAYER_COUNT]);

@@ -16,11 +16,13 @@
 #include "house_svg.h"
 #include "match_console.h"
 #include "match_log.h"
+#include "match_log_reader.h"
 #include "match_options.h"
 #include "match_stats.h"
 #include "physics/motion.h"
 #include "physics/reference_sim.h"
 #include "process_player.h"
+#include "replay_page.h"
 #include "tables/message.h"
 
 using namespace varrowmere;
@@ -47,11 +49,46 @@ std::string defaultPlayer() {
   return shellQuoted(VARROWMERE_PLAYER_PATH);
 }
 
-std::unique_ptr<Player> makePlayer(const std::string& what, const MatchOptions& options) {
+// The built player gets the match's seed for its random choice, so that the seed replays
+// the whole game; a command line given by the user runs as it is.
+std::unique_ptr<Player> makePlayer(const std::string& what, const MatchOptions& options,
+                                   uint64_t seed) {
   if (auto builtin = makeBuiltinPlayer(what)) return builtin;
-  if (what.empty())
-    return std::make_unique<ProcessPlayer>(defaultPlayer(), options.readyTimeout, "varrowmere");
+  if (what.empty()) {
+    const std::string command = defaultPlayer() + " --seed " + std::to_string(uint32_t(seed));
+    return std::make_unique<ProcessPlayer>(command, options.readyTimeout, "varrowmere");
+  }
   return std::make_unique<ProcessPlayer>(what, options.readyTimeout);
+}
+
+// Makes the folder a file is to be written into.
+void makeFolderOf(const std::string& path) {
+  const auto folder = std::filesystem::path(path).parent_path();
+  std::error_code made;
+  if (!folder.empty()) std::filesystem::create_directories(folder, made);
+}
+
+void printPage(const ReplayPageWriter& page, const std::string& path) {
+  if (page.written())
+    std::printf("replay page (%zu bytes) in %s\n", page.size(),
+                std::filesystem::absolute(path).c_str());
+}
+
+// --replay: the page of a log written earlier.
+int replay(const MatchOptions& options) {
+  std::ifstream in(options.replayLog);
+  std::vector<LoggedGame> games;
+  std::string error;
+  if (!in) error = "cannot be opened";
+  if (!error.empty() || !readMatchLog(in, games, error)) {
+    showMessage(options.replayLog + ": " + error, CAPTION);
+    return 1;
+  }
+  makeFolderOf(options.htmlFile);
+  ReplayPageWriter page(options.htmlFile);
+  replayGames(games, page);
+  printPage(page, options.htmlFile);
+  return page.written() ? 0 : 1;
 }
 
 uint64_t randomSeed() {
@@ -90,6 +127,8 @@ int main(int argc, char** argv) {
     return 0;
   }
 
+  if (!options.replayLog.empty()) return replay(options);
+
   buildChordTable();
   buildTrajectoryTables();
   const NoiseSigmas sigmas = deriveNoiseSigmas();
@@ -99,8 +138,8 @@ int main(int argc, char** argv) {
               static_cast<unsigned long long>(seed), options.noise, sigmas.speed * options.noise,
               sigmas.angle * options.noise);
 
-  std::unique_ptr<Player> players[PLAYER_COUNT] = {makePlayer(options.red, options),
-                                                   makePlayer(options.yellow, options)};
+  std::unique_ptr<Player> players[PLAYER_COUNT] = {makePlayer(options.red, options, seed),
+                                                   makePlayer(options.yellow, options, seed)};
   Player* const active[PLAYER_COUNT] = {players[0].get(), players[1].get()};
   const std::string names[PLAYER_COUNT] = {players[0]->name(), players[1]->name()};
 
@@ -114,12 +153,16 @@ int main(int argc, char** argv) {
     pictures = std::make_unique<HousePictures>(options.svgFolder, names);
     observers.add(pictures.get());
   }
+  std::unique_ptr<ReplayPageWriter> page;
+  if (!options.htmlFile.empty()) {
+    makeFolderOf(options.htmlFile);
+    page = std::make_unique<ReplayPageWriter>(options.htmlFile);
+    observers.add(page.get());
+  }
   std::ofstream logFile;
   std::unique_ptr<MatchLog> log;
   if (!options.logFile.empty()) {
-    const auto folder = std::filesystem::path(options.logFile).parent_path();
-    std::error_code made;
-    if (!folder.empty()) std::filesystem::create_directories(folder, made);
+    makeFolderOf(options.logFile);
     logFile.open(options.logFile);
     if (!logFile) {
       showMessage(options.logFile + " cannot be written", CAPTION);
@@ -137,6 +180,8 @@ int main(int argc, char** argv) {
     settings.thinkingTime = options.thinkingTime;
     // Yellow holds the hammer in the first end of the first game, red in the next, and so on.
     settings.firstHammer = g % 2 == 0 ? 1 : 0;
+    settings.seed = seed;
+    for (int p = 0; p < PLAYER_COUNT; ++p) settings.names[p] = names[p];
     const GameResult result = playGame(active, settings, noise, observers, simulateReference);
     // A player that forfeited may be stuck mid-thought: start it afresh for the next game.
     if (result.forfeit >= 0) players[result.forfeit]->stop();
@@ -151,5 +196,6 @@ int main(int argc, char** argv) {
     std::printf("%zu pictures of the house in %s\n", pictures->written().size(),
                 std::filesystem::absolute(options.svgFolder).c_str());
   if (log) std::printf("log in %s\n", std::filesystem::absolute(options.logFile).c_str());
+  if (page) printPage(*page, options.htmlFile);
   return 0;
 }

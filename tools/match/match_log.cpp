@@ -42,6 +42,39 @@ std::string stones(const GameState& position) {
   return text + "]";
 }
 
+// Millimetres, without trailing zeros: paths are most of the log.
+std::string millimetres(float value) {
+  char text[32];
+  std::snprintf(text, sizeof(text), "%.3f", double(value));
+  std::string out = text;
+  while (out.back() == '0') out.pop_back();
+  if (out.back() == '.') out.pop_back();
+  return out == "-0" ? "0" : out;
+}
+
+std::string pathList(const ShotPaths& paths) {
+  std::string text = "[";
+  for (const StonePath& path : paths) {
+    if (text.size() > 1) text += ",";
+    text += "{\"stone\":";
+    text += std::to_string(path.stone);
+    text += ",\"points\":[";
+    for (std::size_t i = 0; i < path.points.size(); ++i) {
+      const PathPoint& point = path.points[i];
+      if (i > 0) text += ",";
+      text += "[";
+      text += std::to_string(point.step);
+      text += ",";
+      text += millimetres(point.x);
+      text += ",";
+      text += millimetres(point.y);
+      text += "]";
+    }
+    text += "]}";
+  }
+  return text + "]";
+}
+
 std::string perPlayer(const int values[PLAYER_COUNT]) {
   std::string text = "{\"red\":";
   text += std::to_string(values[0]);
@@ -75,13 +108,21 @@ std::string jsonString(const std::string& text) {
   return out + "\"";
 }
 
+void MatchLog::onGameStart(const GameSettings& s) {
+  out_m << "{\"type\":\"start\",\"game\":" << s.game << ",\"ends\":" << s.ends
+        << ",\"time_s\":" << number(s.thinkingTime) << ",\"hammer\":" << playerOrNull(s.firstHammer)
+        << ",\"red\":" << jsonString(s.names[0]) << ",\"yellow\":" << jsonString(s.names[1])
+        << ",\"seed\":\"" << s.seed << "\"}\n";
+  out_m.flush();
+}
+
 void MatchLog::onShot(const ShotRecord& r) {
   out_m << "{\"type\":\"shot\",\"game\":" << r.game << ",\"end\":" << r.end
         << ",\"shot\":" << r.shot << ",\"player\":" << playerOrNull(r.player)
         << ",\"asked\":" << shotVector(r.asked) << ",\"delivered\":" << shotVector(r.delivered)
         << ",\"think_s\":" << seconds(r.seconds) << ",\"left_s\":" << seconds(r.secondsLeft)
         << ",\"free_guard_violation\":" << (r.freeGuardViolation ? "true" : "false")
-        << ",\"stones\":" << stones(r.after) << "}\n";
+        << ",\"stones\":" << stones(r.after) << ",\"paths\":" << pathList(r.paths) << "}\n";
   out_m.flush();
 }
 

@@ -9,10 +9,6 @@ namespace varrowmere::match {
 
 namespace {
 
-// Upper bounds that keep a typing mistake from starting a match that never ends.
-constexpr long MAX_ENDS = 100;
-constexpr long MAX_GAMES = 100000;
-
 bool readLong(const char* text, long low, long high, long& value) {
   char* end = nullptr;
   errno = 0;
@@ -46,9 +42,13 @@ std::string usageText() {
          "  --games N        games; the hammer of the first end alternates (default 1)\n"
          "  --time S         thinking time per player and game, seconds (default 438)\n"
          "  --noise F        scale of the delivery noise, 0 = exact shots (default 1)\n"
-         "  --seed N         seed of the delivery noise (default: random, printed)\n"
+         "  --seed N         seed of the delivery noise and of the built players' one random\n"
+         "                   choice: each is started as 'varrowmere --seed N' (N's low 32 bits)\n"
+         "                   (default: random, printed)\n"
          "  --svg DIR        picture of the house after each end into DIR (created)\n"
-         "  --log FILE       JSON line per shot, end and game\n"
+         "  --log FILE       JSON line per game start, shot (with its paths), end and game\n"
+         "  --html FILE      replay page: the games in motion, a file to open in a browser\n"
+         "  --replay LOG     with --html: the page of a log written by --log; plays nothing\n"
          "  --quiet          only a line per game\n"
          "  --ready-timeout S  start-up time a player gets to answer ISREADY (default 120)\n"
          "  --help           this text\n";
@@ -93,6 +93,10 @@ bool parseOptions(int argc, const char* const* argv, MatchOptions& options, std:
       options.svgFolder = value;
     } else if (name == "--log") {
       options.logFile = value;
+    } else if (name == "--html") {
+      options.htmlFile = value;
+    } else if (name == "--replay") {
+      options.replayLog = value;
     } else if (name == "--ready-timeout") {
       good = readDouble(value, 0.0, options.readyTimeout);
     } else {
@@ -103,6 +107,10 @@ bool parseOptions(int argc, const char* const* argv, MatchOptions& options, std:
       error = name + ": bad value \"" + value + "\"";
       return false;
     }
+  }
+  if (!options.replayLog.empty() && options.htmlFile.empty()) {
+    error = "--replay needs --html FILE: the page to write";
+    return false;
   }
   return true;
 }

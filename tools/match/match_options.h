@@ -9,6 +9,11 @@
 
 namespace varrowmere::match {
 
+// Upper bounds of --ends and --games, which keep a typing mistake from starting a match
+// that never ends.
+inline constexpr long MAX_ENDS = 100;
+inline constexpr long MAX_GAMES = 100000;
+
 struct MatchOptions {
   // What plays each colour: a built-in opponent's name or a command line for /bin/sh -c;
   // empty: the built player.
@@ -21,6 +26,8 @@ struct MatchOptions {
   bool seedGiven = false;
   std::string svgFolder;  // empty: no pictures
   std::string logFile;    // empty: no log
+  std::string htmlFile;   // empty: no replay page
+  std::string replayLog;  // a log to make the replay page from instead of playing
   bool quiet = false;     // only a line per game
   double readyTimeout = DEFAULT_READY_TIMEOUT;
   bool help = false;

@@ -96,31 +96,30 @@ int32_t hitSteps(const StoneLocus& m, double x, double y) {
   }
 
   // Row search on the trajectory that matches the estimate's speed, in the locus's transform.
+  // Only positions are compared on the way, so rows are mapped for their position alone.
   const int32_t kq = trajectoryForSpeed(p.speed);
   const int32_t last = lastRow(kq);
+  const TableRow* rows = stepTable[kq];
+  const auto s2At = [&](int32_t row) {
+    double px, py;
+    mapRowPosition(m, rows[row], px, py);
+    return (px - x) * (px - x) + (py - y) * (py - y);
+  };
   int32_t q = std::clamp(p.stepsLeft, 0, last);
-  TrajectoryPoint row;
-  locusPoint(m, kq, q, row);
-  double s2 = distSq(row, x, y);
+  double s2 = s2At(q);
   // Already touching: go back in time to the last row without contact.
-  while (s2 <= CONTACT_DIST_SQ && q < last) {
-    ++q;
-    locusPoint(m, kq, q, row);
-    s2 = distSq(row, x, y);
-  }
+  while (s2 <= CONTACT_DIST_SQ && q < last) s2 = s2At(++q);
   // Then forward to the first row with contact, giving up at the stop or when moving away.
   double previous = std::numeric_limits<double>::infinity();
   while (s2 >= CONTACT_DIST_SQ) {
-    if (row.stepsLeft == 0 || q == 0 || s2 > previous) return STEPS_NEVER;
+    if (q == 0 || s2 > previous) return STEPS_NEVER;
     previous = s2;
-    --q;
-    locusPoint(m, kq, q, row);
-    s2 = distSq(row, x, y);
+    s2 = s2At(--q);
   }
   if (std::isnan(s2)) return STEPS_NEVER;
   // A contact behind the stone's present point is no contact.
-  if (row.dist > now.dist) return STEPS_NEVER;
-  return toSteps(int64_t{now.stepsLeft} - row.stepsLeft);
+  if (rows[q].dist > now.dist) return STEPS_NEVER;
+  return toSteps(int64_t{now.stepsLeft} - q);
 }
 
 int32_t pairSteps(const StoneLocus& a, const StoneLocus& b) {

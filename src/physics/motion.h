@@ -166,6 +166,15 @@ inline void mapRowToSheet(const StoneLocus& locus, const TableRow& r, int32_t ro
   out.moving = r.speed != 0.0 ? 1 : 0;
 }
 
+// The position alone of a table row mapped to the sheet (as mapRowToSheet maps it).
+inline void mapRowPosition(const StoneLocus& locus, const TableRow& r, double& x, double& y) {
+  const double px = r.x * locus.mirror;
+  const double ex = px - locus.offX - locus.anchorX;
+  const double ey = r.y - locus.offY - locus.anchorY;
+  x = ex * locus.rotS + ey * locus.rotC + locus.anchorX;
+  y = ey * locus.rotS - ex * locus.rotC + locus.anchorY;
+}
+
 // Row `row` (clamped to the table) of trajectory k, read through the locus's transform.
 inline void locusPoint(const StoneLocus& locus, int32_t k, int32_t row, TrajectoryPoint& out) {
   k = k < 0 ? 0 : (k >= TRAJECTORY_COUNT ? TRAJECTORY_COUNT - 1 : k);

@@ -3,6 +3,7 @@
 #include <box2d/box2d.h>
 
 #include <cmath>
+#include <cstring>
 
 #include "physics/sheet.h"
 #include "physics/sim_world.h"
@@ -118,10 +119,12 @@ bool stepStonePair(PairBody& bodyA, PairBody& bodyB, const PairMass& mass) {
     if (vRel < -threshold) velocityBias = -restitution * vRel;
   }
 
-  // SolveVelocityConstraints, one point, friction first.
+  // SolveVelocityConstraints, one point, friction first. An iteration that changes nothing
+  // (to the bit) is followed by identical ones: the rest are skipped.
   b2Vec2 vA = s[0].v, vB = s[1].v;
   float wA = s[0].w, wB = s[1].w;
   for (int iteration = 0; iteration < VELOCITY_ITERATIONS; ++iteration) {
+    const float before[8] = {vA.x, vA.y, wA, vB.x, vB.y, wB, normalImpulse, tangentImpulse};
     {
       const b2Vec2 dv = vB + b2Cross(wB, rB) - vA - b2Cross(wA, rA);
       const float vt = b2Dot(dv, tangent) - tangentSpeed;
@@ -149,6 +152,8 @@ bool stepStonePair(PairBody& bodyA, PairBody& bodyB, const PairMass& mass) {
       vB += mB * P;
       wB += iB * b2Cross(rB, P);
     }
+    const float after[8] = {vA.x, vA.y, wA, vB.x, vB.y, wB, normalImpulse, tangentImpulse};
+    if (std::memcmp(before, after, sizeof(before)) == 0) break;
   }
   s[0].v = vA;
   s[0].w = wA;

@@ -60,7 +60,8 @@ double bestOfAll(const std::vector<CandidateCell>& cells, const double* values) 
 }  // namespace
 
 double bestExpectedValue(const GridTable& table, const std::vector<CandidateCell>& cells,
-                         const double* values, std::vector<double>& rowScratch) {
+                         const double* values, std::vector<double>& rowScratch,
+                         std::vector<int32_t>& rowOrder) {
   const int32_t countX = table.countX, countY = table.countY;
   if (countX <= 0 || countY <= 0 ||
       table.neighbourRowFirst.size() != static_cast<std::size_t>(countY))
@@ -93,16 +94,20 @@ double bestExpectedValue(const GridTable& table, const std::vector<CandidateCell
 
   // The rows with the greatest bound first: the best sum is usually met early, and the rest
   // fall below it. Only the value counts here, so the order does not matter otherwise.
-  double best = VALUE_NONE;
-  for (;;) {
-    int32_t next = -1;
-    for (int32_t row = 0; row < countY; ++row) {
-      if (bound[row] > -BOUNDED_VALUE && (next < 0 || bound[row] > bound[next])) next = row;
+  rowOrder.resize(static_cast<std::size_t>(countY));
+  for (int32_t row = 0; row < countY; ++row) {
+    int32_t at = row;
+    while (at > 0 && bound[rowOrder[at - 1]] < bound[row]) {
+      rowOrder[at] = rowOrder[at - 1];
+      --at;
     }
-    if (next < 0 || bound[next] + slack <= best) break;
+    rowOrder[at] = row;
+  }
+  double best = VALUE_NONE;
+  for (const int32_t row : rowOrder) {
+    if (bound[row] + slack <= best) break;
     for (int32_t column = 0; column < countX; ++column)
-      best = std::max(best, expectedOf(cells[next * countX + column], values));
-    bound[next] = -BOUNDED_VALUE;
+      best = std::max(best, expectedOf(cells[row * countX + column], values));
   }
   return best;
 }
@@ -174,7 +179,7 @@ double ReplySearch::value(const GameState& position, int32_t depth, const ReplyB
     for (const CandidateCell& cell : cells) {
       if (!cell.sampled) values[cell.index] = values[cell.representative];
     }
-    setValues[set] = bestExpectedValue(table, cells, values.data(), rowScratch_m);
+    setValues[set] = bestExpectedValue(table, cells, values.data(), rowScratch_m, rowOrder_m);
   }
   return setValues[firstGreatest(setValues, CANDIDATE_SET_COUNT)];
 }

@@ -30,6 +30,7 @@ class ReplySearch {
   int32_t stoneCount_m = 0;
   std::vector<double> values_m[CANDIDATE_SET_COUNT];
   std::vector<double> rowScratch_m;
+  std::vector<int32_t> rowOrder_m;
   GameState after_m;
   // The evaluation terms of the position's stones in play: most stones of a simulated reply
   // rest where they were.
@@ -55,8 +56,9 @@ double cellValue(const GameState& after, int32_t depth, const ReplyBase* base,
 // The best expected value of a candidate set whose cells hold `values` (a value for every
 // cell): the greatest of the neighbour-weighted sums, each summed as SearchBestMove::setE
 // sums it. Rows whose neighbours' values cannot reach the best found so far are not summed.
-// rowScratch is working space.
+// rowScratch and rowOrder are working space.
 double bestExpectedValue(const GridTable& table, const std::vector<CandidateCell>& cells,
-                         const double* values, std::vector<double>& rowScratch);
+                         const double* values, std::vector<double>& rowScratch,
+                         std::vector<int32_t>& rowOrder);
 
 }  // namespace varrowmere

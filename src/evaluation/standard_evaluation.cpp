@@ -1,6 +1,7 @@
 #include "evaluation/standard_evaluation.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 namespace varrowmere {
@@ -49,30 +50,65 @@ double evaluateStandardTerms(const StoneTerm* terms, uint32_t inPlay, int32_t sh
 
 double evaluateStandardRanked(const int32_t* stones, const double* dist, const double* value,
                               int32_t count, int32_t shotNum, int side) {
-  int32_t owner[STONE_COUNT] = {};
-  bool inHouse[STONE_COUNT] = {};
+  // The ranking as bits, entry r at bit r: whose stone it is (1: the second player's), and
+  // whether it is in the house. Sums in ranking order, as the stone values are summed.
+  uint32_t second = 0, house = 0;
   double sums[2] = {0.0, 0.0};
   for (int32_t r = 0; r < count; ++r) {
     // Stone numbers are never negative: the low bit is the owner.
-    owner[r] = stones[r] & 1;
-    inHouse[r] = HOUSE_REACH > dist[r];
-    sums[owner[r]] += value[r];
+    const uint32_t owner = static_cast<uint32_t>(stones[r]) & 1u;
+    sums[owner] += value[r];
+    second |= owner << r;
+    house |= static_cast<uint32_t>(HOUSE_REACH > dist[r]) << r;
   }
-
-  const std::span<const int32_t> owners(owner, std::size_t(count));
-  const std::span<const bool> house(inHouse, std::size_t(count));
+  const RankingBits bits{count, second, house};
   double score = 0.0, steal = 0.0;
   if ((shotNum & 1) == 0) {
     // The second player threw last: its deficit is softened, the steal risk is its bonus.
-    score = endScore(owners, house, 1);
+    score = endScore(bits, 1);
     if (score < 0.0) score = -std::sqrt(-score);
-    steal = -stealRiskOf(owner, inHouse, count);
+    steal = -stealRisk(bits);
   } else {
-    score = endScore(owners, house, 0);
-    steal = stealRiskOf(owner, inHouse, count);
+    score = endScore(bits, 0);
+    steal = stealRisk(bits);
   }
   return (1 - 2 * side) * (sums[0] - sums[1]) * STONE_VALUE_WEIGHT + SCORE_WEIGHT * score +
          STEAL_WEIGHT * steal;
+}
+
+double endScore(const RankingBits& bits, int team) {
+  if (bits.count <= 0 || (bits.house & 1u) == 0) return 0.0;
+  const uint32_t all = bits.count >= 32 ? ~0u : (1u << bits.count) - 1u;
+  const uint32_t nearestOwner = bits.second & 1u;
+  // The unbroken run, from the nearest, of that player's stones in the house.
+  const uint32_t same = (nearestOwner != 0 ? bits.second : ~bits.second) & bits.house & all;
+  const int n = std::countr_one(same);
+  return static_cast<int>(nearestOwner) == team ? n : -n;
+}
+
+double stealRisk(const RankingBits& bits) {
+  if (bits.count <= 0) return 0.0;
+  const uint32_t all = bits.count >= 32 ? ~0u : (1u << bits.count) - 1u;
+  const uint32_t secondInHouse = bits.second & bits.house;
+  uint32_t taken = 0;  // the first player's stones taken out so far
+  uint32_t first = ~bits.second & all;
+  double weight = STEAL_FIRST_WEIGHT, weightSum = 0.0, acc = 0.0;
+  for (int removal = 0; removal < STEAL_REMOVALS; ++removal) {
+    // Take out the first player's next stone nearest the tee, if any is left.
+    if (first != 0) {
+      taken |= first & (0u - first);
+      first &= first - 1u;
+    }
+    // The second player's run in the house that then leads the ranking; a first-player lead
+    // scores 0 here.
+    const uint32_t breaks = all & ~taken & ~secondInHouse;
+    const uint32_t before = breaks == 0 ? all : (breaks & (0u - breaks)) - 1u;
+    const int run = std::popcount(secondInHouse & before);
+    acc += -run * weight;
+    weightSum += weight;
+    weight *= 0.5;
+  }
+  return acc / weightSum;
 }
 
 double standardStoneValue(int32_t stone, const EvalBoard& board) {
@@ -103,43 +139,25 @@ double standardStoneValue(float x, float y) {
   return 0.0;
 }
 
-double endScore(std::span<const int32_t> rankedOwner, std::span<const bool> rankedInHouse,
-                int team) {
-  const std::size_t count = std::min(rankedOwner.size(), rankedInHouse.size());
-  if (count == 0 || !rankedInHouse[0]) return 0.0;
-  int n = 1;
-  for (std::size_t r = 1; r < count; ++r) {
-    if (rankedOwner[r] != rankedOwner[r - 1] || !rankedInHouse[r]) break;
-    ++n;
+// The ranking's owners and house bits as RankingBits (entries beyond 32 are not looked at).
+RankingBits rankingBits(const int32_t* rankedOwner, const bool* rankedInHouse, int32_t count) {
+  RankingBits bits{count < 32 ? count : 32, 0u, 0u};
+  for (int32_t r = 0; r < bits.count; ++r) {
+    bits.second |= static_cast<uint32_t>(rankedOwner[r] != 0) << r;
+    bits.house |= static_cast<uint32_t>(rankedInHouse[r]) << r;
   }
-  return rankedOwner[0] == team ? n : -n;
+  return bits;
 }
 
-double stealRiskOf(const int32_t* rankedOwner, const bool* rankedInHouse, int32_t count) {
-  if (count <= 0) return 0.0;
-  double weight = STEAL_FIRST_WEIGHT, weightSum = 0.0, acc = 0.0;
-  for (int32_t removed = 1; removed <= STEAL_REMOVALS; ++removed) {
-    // Without the first `removed` stones of the first player (or all it has): the second
-    // player scores the run of its stones in the house that then leads the ranking; the first
-    // player's score counts as 0.
-    int32_t skipped = 0, run = 0;
-    for (int32_t r = 0; r < count; ++r) {
-      if (rankedOwner[r] == 0 && skipped < removed) {
-        ++skipped;
-        continue;
-      }
-      if (rankedOwner[r] != 1 || !rankedInHouse[r]) break;
-      ++run;
-    }
-    acc += -run * weight;
-    weightSum += weight;
-    weight *= 0.5;
-  }
-  return acc / weightSum;
+double endScore(std::span<const int32_t> rankedOwner, std::span<const bool> rankedInHouse,
+                int team) {
+  const auto count = static_cast<int32_t>(std::min(rankedOwner.size(), rankedInHouse.size()));
+  return endScore(rankingBits(rankedOwner.data(), rankedInHouse.data(), count), team);
 }
 
 double stealRisk(const EvalBoard& board) {
-  return stealRiskOf(board.rankedOwner, board.ranking.rankedInHouse, board.ranking.count);
+  return stealRisk(
+      rankingBits(board.rankedOwner, board.ranking.rankedInHouse, board.ranking.count));
 }
 
 }  // namespace varrowmere

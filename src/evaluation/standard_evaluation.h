@@ -77,7 +77,15 @@ double endScore(std::span<const int32_t> rankedOwner, std::span<const bool> rank
 // Weighted mean (<= 0) of the second player's score, as a negative number, after the first
 // one, two and three of the first player's stones nearest the tee are taken out.
 double stealRisk(const EvalBoard& board);
-// The same from the ranking's owners and house bits, nearest the tee first.
-double stealRiskOf(const int32_t* rankedOwner, const bool* rankedInHouse, int32_t count);
+
+// A ranking of up to 32 entries as bits, entry r (nearest the tee first) at bit r: `second`
+// when the stone is the second player's, `house` when it is in the house.
+struct RankingBits {
+  int32_t count = 0;
+  uint32_t second = 0;
+  uint32_t house = 0;
+};
+double endScore(const RankingBits& bits, int team);
+double stealRisk(const RankingBits& bits);
 
 }  // namespace varrowmere

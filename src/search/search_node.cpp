@@ -47,12 +47,12 @@ const std::vector<CandidateCell>& SearchNode::cells(int32_t set) const {
 void SearchNode::prepareBases(const GameState& gs, std::vector<CellJob>& jobs) {
   SearchThreads& threads = searchThreads();
   for (auto& base : threads.bases) base->clear();
-  if (gs.shotNum < 0 || gs.shotNum + 1 >= STONE_COUNT) return;
 
   // The root's shots first: which stones each moves decides the base it takes its replies from.
   threads.pool.run(static_cast<int32_t>(jobs.size()), [&](int32_t j, int32_t worker) {
     searchers_m[SLOT_OF_SET[jobs[j].set]].simulateCell(jobs[j].index, threads.workers[worker]);
   });
+  if (gs.shotNum < 0 || gs.shotNum + 1 >= STONE_COUNT) return;
   std::vector<std::pair<uint32_t, int32_t>> counts;  // moved stones, cells
   std::vector<uint32_t> moved(jobs.size());
   for (std::size_t j = 0; j < jobs.size(); ++j) {
@@ -98,6 +98,43 @@ void SearchNode::prepareBases(const GameState& gs, std::vector<CellJob>& jobs) {
   }
 }
 
+void SearchNode::findSamePositions(const std::vector<CellJob>& jobs,
+                                   std::vector<int32_t>& sameAs) const {
+  const auto afterOf = [&](std::size_t j) -> const GameState& {
+    return searchers_m[SLOT_OF_SET[jobs[j].set]].cells()[jobs[j].index].after;
+  };
+  // What the search reads of a position: its shot number, who is to play and the stones
+  // thrown; equal bytes give equal values.
+  const auto same = [&](const GameState& a, const GameState& b) {
+    return a.shotNum == b.shotNum && a.whiteToMove == b.whiteToMove && a.shotNum >= 0 &&
+           a.shotNum <= STONE_COUNT &&
+           std::memcmp(a.stonePos, b.stonePos,
+                       sizeof(a.stonePos[0]) * static_cast<std::size_t>(a.shotNum)) == 0;
+  };
+  std::vector<std::pair<uint64_t, int32_t>> keys(jobs.size());
+  for (std::size_t j = 0; j < jobs.size(); ++j) {
+    const GameState& after = afterOf(j);
+    uint64_t hash = 1469598103934665603ull ^ static_cast<uint64_t>(after.shotNum);
+    const std::size_t thrown = after.shotNum < 0 ? 0 : std::min(after.shotNum, STONE_COUNT);
+    const auto* bytes = reinterpret_cast<const unsigned char*>(after.stonePos);
+    for (std::size_t b = 0; b < sizeof(after.stonePos[0]) * thrown; ++b)
+      hash = (hash ^ bytes[b]) * 1099511628211ull;
+    keys[j] = {hash, static_cast<int32_t>(j)};
+  }
+  std::sort(keys.begin(), keys.end());
+  for (std::size_t k = 1; k < keys.size(); ++k) {
+    if (keys[k].first != keys[k - 1].first) continue;
+    // The first job of the run of equal hashes that holds the same position.
+    for (std::size_t r = k; r-- > 0 && keys[r].first == keys[k].first;) {
+      const int32_t earlier = sameAs[keys[r].second];
+      if (same(afterOf(keys[k].second), afterOf(earlier))) {
+        sameAs[keys[k].second] = std::min(sameAs[keys[k].second], earlier);
+        break;
+      }
+    }
+  }
+}
+
 double SearchNode::search(const GameState& gs, int32_t depth, ShotVector& best) {
   depth = std::max(depth, 1);
   SearchThreads& threads = searchThreads();
@@ -113,15 +150,28 @@ double SearchNode::search(const GameState& gs, int32_t depth, ShotVector& best) 
       jobs.push_back({set, index, -1});
   }
 
-  // The replies on the root's bases, when a reply ply follows.
-  if (depth >= 2) prepareBases(gs, jobs);
+  // The replies on the root's bases, when a reply ply follows; root shots that leave the same
+  // position (every one that misses everything and leaves play, say) are searched once.
+  std::vector<int32_t> sameAs(jobs.size());
+  for (std::size_t j = 0; j < jobs.size(); ++j) sameAs[j] = static_cast<int32_t>(j);
+  if (depth >= 2) {
+    prepareBases(gs, jobs);
+    findSamePositions(jobs, sameAs);
+  }
   threads.pool.run(static_cast<int32_t>(jobs.size()), [&](int32_t j, int32_t worker) {
+    if (sameAs[j] != j) return;
     const CellJob& job = jobs[j];
     const ReplyBase* base = job.base >= 0 ? threads.bases[job.base].get() : nullptr;
     searchers_m[SLOT_OF_SET[job.set]].evaluateCell(job.index, depth - 1, base,
                                                    threads.workers[worker]);
   });
   collectSearchCounts(threads);
+  for (std::size_t j = 0; j < jobs.size(); ++j) {
+    if (sameAs[j] == static_cast<int32_t>(j)) continue;
+    const CellJob& from = jobs[sameAs[j]];
+    searchers_m[SLOT_OF_SET[jobs[j].set]].cells()[jobs[j].index].value =
+        searchers_m[SLOT_OF_SET[from.set]].cells()[from.index].value;
+  }
 
   double values[SEARCHERS_PER_NODE];
   ShotVector shots[SEARCHERS_PER_NODE];

@@ -37,6 +37,9 @@ class SearchNode {
   // Simulates the root's cells and plays the replies on the bases they need; each job then
   // names its base.
   void prepareBases(const GameState& gs, std::vector<CellJob>& jobs);
+  // sameAs[j]: a job whose root shot left the same position as job j's (j itself if none);
+  // only such representatives search their replies.
+  void findSamePositions(const std::vector<CellJob>& jobs, std::vector<int32_t>& sameAs) const;
 
   SearchBestMove searchers_m[SEARCHERS_PER_NODE];
 };

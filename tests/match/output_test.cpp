@@ -61,10 +61,10 @@ TEST(MatchStats, CountsResultsAndGivesAStudentInterval) {
 
 TEST(MatchOptions, ReadsEveryOptionAndRefusesBadValues) {
   const char* argv[] = {
-      "m",       "--red", "draw",   "--yellow", "sh -c 'x'", "--ends",  "2",
-      "--games", "20",    "--time", "2.5",      "--noise",   "0",       "--seed",
-      "42",      "--svg", "pics",   "--log",    "g.jsonl",   "--quiet", "--ready-timeout",
-      "3"};
+      "m",       "--red",    "draw",   "--yellow", "sh -c 'x'", "--ends",  "2",
+      "--games", "20",       "--time", "2.5",      "--noise",   "0",       "--seed",
+      "42",      "--svg",    "pics",   "--log",    "g.jsonl",   "--quiet", "--ready-timeout",
+      "3",       "--hammer", "red"};
   MatchOptions o;
   std::string error;
   ASSERT_TRUE(parseOptions(int(std::size(argv)), argv, o, error)) << error;
@@ -80,17 +80,20 @@ TEST(MatchOptions, ReadsEveryOptionAndRefusesBadValues) {
   EXPECT_EQ(o.logFile, "g.jsonl");
   EXPECT_TRUE(o.quiet);
   EXPECT_DOUBLE_EQ(o.readyTimeout, 3.0);
+  EXPECT_EQ(o.firstHammer, 0);
 
   MatchOptions defaults;
   EXPECT_EQ(defaults.ends, 8);
   EXPECT_DOUBLE_EQ(defaults.thinkingTime, 438.0);
   EXPECT_DOUBLE_EQ(defaults.noise, 1.0);
+  EXPECT_EQ(defaults.firstHammer, 1);
 
   for (const auto& bad : std::vector<std::vector<const char*>>{{"m", "--ends", "0"},
                                                                {"m", "--ends", "two"},
                                                                {"m", "--time", "-1"},
                                                                {"m", "--noise", "nan"},
                                                                {"m", "--seed", "-3"},
+                                                               {"m", "--hammer", "blue"},
                                                                {"m", "--games"},
                                                                {"m", "--colour", "red"},
                                                                {"m", "stray"}}) {

@@ -11,7 +11,9 @@
 
 #include "candidates/candidates.h"
 #include "driver/allocator.h"
+#include "driver/options.h"
 #include "physics/motion.h"
+#include "search/search_threads.h"
 #include "selfplay.h"
 
 namespace {
@@ -25,19 +27,22 @@ constexpr double PROGRESS_INTERVAL = 10.0;
 struct Options {
   SelfPlaySettings settings;
   int64_t ends = 0;
+  int32_t threads = DEFAULT_SEARCH_THREADS;  // 0: every hardware thread
   std::string out;
 };
 
 void usage(const char* program) {
   std::fprintf(stderr,
                "usage: %s --variant NAME --ends N --out FILE [--depth D] [--seed S] "
-               "[--noise F]\n"
+               "[--noise F] [--threads T]\n"
                "  --variant  CenterGuard, CornerGuard or 2ply-2ply\n"
                "  --ends     ends to play\n"
                "  --out      file the scores are appended to\n"
                "  --depth    plies of each search (default 1)\n"
                "  --seed     seed of the delivery noise and the corner guard's side (default 1)\n"
-               "  --noise    scale of the delivery noise, 0 = exact shots (default 1)\n",
+               "  --noise    scale of the delivery noise, 0 = exact shots (default 1)\n"
+               "  --threads  search threads, 0 = every hardware thread (default 2); the ends\n"
+               "             played do not depend on it\n",
                program);
 }
 
@@ -70,6 +75,9 @@ bool parseOptions(int argc, char** argv, Options& options) {
       if (number < 1 || number > 3) return false;
     } else if (name == "--seed") {
       options.settings.seed = number;
+    } else if (name == "--threads") {
+      if (number > MAX_SEARCH_THREADS) return false;
+      options.threads = static_cast<int32_t>(number);
     } else {
       return false;
     }
@@ -92,16 +100,18 @@ int main(int argc, char** argv) {
   }
 
   tuneAllocator();
+  setSearchThreads(options.threads);
   buildChordTable();
   buildTrajectoryTables();
   buildCandidateTables();
   const match::NoiseSigmas sigmas = match::deriveNoiseSigmas();
   const SelfPlaySettings& s = options.settings;
-  std::fprintf(stderr, "%s: %lld ends, depth %d, seed %llu, noise x%g (speed %.4f m/s, "
-               "direction %.5f rad) -> %s\n",
+  std::fprintf(stderr,
+               "%s: %lld ends, depth %d, %d threads, seed %llu, noise x%g (speed "
+               "%.4f m/s, direction %.5f rad) -> %s\n",
                openingInfo(s.opening).name, static_cast<long long>(options.ends), s.depth,
-               static_cast<unsigned long long>(s.seed), s.noiseScale, sigmas.speed * s.noiseScale,
-               sigmas.angle * s.noiseScale, options.out.c_str());
+               searchThreadCount(), static_cast<unsigned long long>(s.seed), s.noiseScale,
+               sigmas.speed * s.noiseScale, sigmas.angle * s.noiseScale, options.out.c_str());
 
   SelfPlay play(s, sigmas);
   const auto start = std::chrono::steady_clock::now();

@@ -178,8 +178,9 @@ int main(int argc, char** argv) {
     settings.game = g;
     settings.ends = options.ends;
     settings.thinkingTime = options.thinkingTime;
-    // Yellow holds the hammer in the first end of the first game, red in the next, and so on.
-    settings.firstHammer = g % 2 == 0 ? 1 : 0;
+    // The first game's first hammer is --hammer's (yellow unless told), the next game's the
+    // other side's, and so on.
+    settings.firstHammer = g % 2 == 0 ? options.firstHammer : 1 - options.firstHammer;
     settings.seed = seed;
     for (int p = 0; p < PLAYER_COUNT; ++p) settings.names[p] = names[p];
     const GameResult result = playGame(active, settings, noise, observers, simulateReference);

@@ -40,6 +40,8 @@ std::string usageText() {
          "  --yellow CMD     the same for yellow\n"
          "  --ends N         ends per game (default 8)\n"
          "  --games N        games; the hammer of the first end alternates (default 1)\n"
+         "  --hammer COLOUR  red or yellow: who holds the hammer in the first end of the\n"
+         "                   first game (default yellow)\n"
          "  --time S         thinking time per player and game, seconds (default 438)\n"
          "  --noise F        scale of the delivery noise, 0 = exact shots (default 1)\n"
          "  --seed N         seed of the delivery noise and of the built players' one random\n"
@@ -82,6 +84,10 @@ bool parseOptions(int argc, const char* const* argv, MatchOptions& options, std:
     } else if (name == "--games") {
       good = readLong(value, 1, MAX_GAMES, number);
       options.games = int(number);
+    } else if (name == "--hammer") {
+      const std::string colour = value;
+      good = colour == PLAYER_COLOURS[0] || colour == PLAYER_COLOURS[1];
+      options.firstHammer = colour == PLAYER_COLOURS[0] ? 0 : 1;
     } else if (name == "--time") {
       good = readDouble(value, 0.0, options.thinkingTime);
     } else if (name == "--noise") {

@@ -20,6 +20,7 @@ struct MatchOptions {
   std::string red, yellow;
   int ends = DEFAULT_ENDS;
   int games = 1;
+  int firstHammer = 1;  // who holds the hammer in the first end of the first game (1: yellow)
   double thinkingTime = INITIAL_THINKING_TIME;
   double noise = 1.0;  // multiplies the delivery noise; 0 plays every shot exactly
   uint64_t seed = 0;

@@ -57,6 +57,9 @@ while IFS= read -r line || [ -n "$line" ]; do
     invalid=$((invalid + 1))
     continue
   fi
+  # "\n" in a field stands for a line end.
+  text=${text//\\n/$'\n'}
+  replacement=${replacement//\\n/$'\n'}
   count=$(TEXT="$text" perl -0777 -ne '$n = () = /\Q$ENV{TEXT}\E/g; print $n' "$root/$file")
   if [ "$count" != 1 ]; then
     echo "INVALID   $label (the text occurs $count times)"
@@ -69,7 +72,8 @@ while IFS= read -r line || [ -n "$line" ]; do
   cp -p "$target_file" "$backup"
   TEXT="$text" NEW="$replacement" perl -0777 -pi -e 's/\Q$ENV{TEXT}\E/$ENV{NEW}/' "$target_file"
 
-  targets=""
+  # The player and the referee too: some test programs start them.
+  targets="varrowmere varrowmere-match"
   for t in ${tests//,/ }; do targets="$targets test_$t"; done
   if ! cmake --build "$build" -j "$jobs" --target $targets >/dev/null 2>&1; then
     echo "INVALID   $label (does not build)"

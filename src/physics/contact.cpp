@@ -91,8 +91,7 @@ int32_t hitSteps(const StoneLocus& m, double x, double y) {
     const double along = rx * d.x + ry * d.y;
     dist -= along - chordTable[static_cast<std::size_t>(lateral * CHORD_INDEX_PER_METRE)];
     if (!(dist >= 0.0)) return STEPS_NEVER;
-    const int32_t bin = binFor(k, dist);
-    mapRowToSheet(m, distTable[k][bin], distRowIndex(k, bin), p);
+    locusPoint(m, k, distRowIndex(k, binFor(k, dist)), p);
     dist = p.dist;
   }
 

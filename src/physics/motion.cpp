@@ -16,12 +16,13 @@ TrajectoryRows<TableRow> stepTable;
 int32_t trajectoryRowCount[TRAJECTORY_COUNT];
 std::vector<double> stopX, stopY;
 TrajectoryRows<int32_t> distStepIndex;
-TrajectoryRows<int32_t> distRow;
-TrajectoryRows<TableRow> distTable;
-int32_t binCount[TRAJECTORY_COUNT];
 std::vector<double> chordTable;
 
 namespace {
+
+// distRow[k][b]: the row of stepTable[k] that distance bin b describes.
+TrajectoryRows<int32_t> distRow;
+int32_t binCount[TRAJECTORY_COUNT];
 
 // Speeds (times STEPS_PER_SPEED) at or above this are treated as beyond the tables without
 // computing a fraction of them, which would overflow an int.
@@ -88,8 +89,6 @@ void buildTrajectory(int32_t k, double speed) {
     v = frictionStep(vx, vy, 1.0);
     --stepsLeft;
   }
-  TableRow* binPoints = distTable.row0(k);
-  for (int32_t bin = 0; bin < binCount[k]; ++bin) binPoints[bin] = rows[binRows[bin]];
 }
 
 }  // namespace
@@ -146,7 +145,11 @@ TrajectoryPoint tablePoint(int32_t k, int32_t row) {
   return p;
 }
 
+int32_t distRowIndex(int32_t k, int32_t bin) { return distRow[k][bin]; }
+
 TrajectoryPoint distPoint(int32_t k, int32_t bin) { return tablePoint(k, distRow[k][bin]); }
+
+int32_t lastBin(int32_t k) { return binCount[k] - 1; }
 
 double frictionStep(double& vx, double& vy, double curlSign, double decel, double curl) {
   const double v = std::sqrt(vx * vx + vy * vy);
@@ -194,7 +197,6 @@ void buildTrajectoryTables() {
   stepTable.reset(TRAJECTORY_ROW_CAPACITY);
   distStepIndex.reset(TRAJECTORY_ROW_CAPACITY);
   distRow.reset(TRAJECTORY_ROW_CAPACITY);
-  distTable.reset(TRAJECTORY_ROW_CAPACITY);
   stopX.assign(TRAJECTORY_COUNT, 0.0);
   stopY.assign(TRAJECTORY_COUNT, 0.0);
 

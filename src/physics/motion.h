@@ -113,15 +113,9 @@ extern std::vector<double> stopX, stopY;
 // distPoint(k, b) that point (a bin no point fell into repeats its farther neighbour).
 extern TrajectoryRows<int32_t> distStepIndex;
 TrajectoryPoint distPoint(int32_t k, int32_t bin);
-// distRow[k][b]: the row of stepTable[k] that distance bin b describes; distTable[k][b]: that
-// row itself, stored again so that a lookup by distance reads both at once instead of one
-// after the other.
-extern TrajectoryRows<int32_t> distRow;
-extern TrajectoryRows<TableRow> distTable;
-// Number of distance bins of each trajectory (lastBin + 1).
-extern int32_t binCount[];
-inline int32_t distRowIndex(int32_t k, int32_t bin) { return distRow[k][bin]; }
-inline int32_t lastBin(int32_t k) { return binCount[k] - 1; }
+// The row of trajectory k that distance bin b describes.
+int32_t distRowIndex(int32_t k, int32_t bin);
+int32_t lastBin(int32_t k);
 // chordTable[i] = sqrt(CONTACT_DIST_SQ - (i * 0.001)^2), or 0 where that is negative.
 extern std::vector<double> chordTable;
 

@@ -233,6 +233,11 @@ int32_t rowForSpeed(int32_t k, double speed) {
 
 void readLocus(StoneLocus& locus, int32_t row) { locusPoint(locus, locus.k, row, locus.cur); }
 
+void prefetchAnchorRow(double v) {
+  const int32_t k = trajectoryForSpeed(v);
+  __builtin_prefetch(&stepTable[k][rowForSpeed(k, v)]);
+}
+
 void anchorLocus(StoneLocus& locus, double x, double y, double vx, double vy, double v,
                  double invSpeed, double omega) {
   locus.mirror = omega < 0.0 ? -1.0 : 1.0;
@@ -267,6 +272,13 @@ void anchorLocus(StoneLocus& locus, double x, double y, double vx, double vy, do
 }
 
 void advanceLoci(StoneLocus* const* loci, int count, int32_t steps) {
+  // The rows lie far apart in a large table: ask for all of them before reading any.
+  for (int i = 0; i < count; ++i) {
+    const StoneLocus& locus = *loci[i];
+    const int64_t row = std::max<int64_t>(0, int64_t{locus.cur.stepsLeft} - steps);
+    const int32_t k = std::clamp(locus.k, 0, TRAJECTORY_COUNT - 1);
+    __builtin_prefetch(&stepTable[k][std::min<int64_t>(row, lastRow(k))]);
+  }
   for (int i = 0; i < count; ++i) {
     StoneLocus& locus = *loci[i];
     const int64_t row = std::max<int64_t>(0, int64_t{locus.cur.stepsLeft} - steps);

@@ -141,6 +141,10 @@ inline int32_t lastRow(int32_t k) { return trajectoryRowCount[k] - 1; }
 // Row `row` of trajectory k (not clamped) as a TrajectoryPoint in the table frame.
 TrajectoryPoint tablePoint(int32_t k, int32_t row);
 
+// Asks the memory for the table row a stone of speed v will be anchored on (anchoring reads
+// one row far from any other: two anchorings overlap their waits this way).
+void prefetchAnchorRow(double v);
+
 // Anchors locus on the trajectory matching speed v at sheet position (x, y) with velocity
 // (vx, vy), inverse speed invSpeed and angular velocity omega; sets active = 1.
 void anchorLocus(StoneLocus& locus, double x, double y, double vx, double vy, double v,

@@ -29,6 +29,31 @@ b2World* makeWorld() {
 
 void stepWorld(b2World& world) { world.Step(BOX2D_STEP, VELOCITY_ITERATIONS, POSITION_ITERATIONS); }
 
+double speedOf(const PairBody& body) {
+  const double vx = body.vx, vy = body.vy;
+  return std::sqrt((0.0 - vx) * (0.0 - vx) + (0.0 - vy) * (0.0 - vy));
+}
+
+// The stone as placeBody would put it on a body; false when placeBody would park it.
+bool bodyState(const StoneLocus& stone, PairBody& body) {
+  const TrajectoryPoint& p = stone.cur;
+  if (!(sane(p.x, BODY_COORDINATE_LIMIT) && sane(p.y, BODY_COORDINATE_LIMIT) &&
+        sane(p.vx, BODY_SPEED_LIMIT) && sane(p.vy, BODY_SPEED_LIMIT) &&
+        sane(stone.omega, BODY_SPEED_LIMIT)))
+    return false;
+  body = PairBody{static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.vx),
+                  static_cast<float>(p.vy), static_cast<float>(stone.omega)};
+  return true;
+}
+
+// One model step on a velocity Box2D left (m/s, as floats), with the stone's curl sign.
+void modelStep(float& vx, float& vy, double curl) {
+  double x = vx, y = vy;
+  frictionStep(x, y, curl);
+  vx = static_cast<float>(x);
+  vy = static_cast<float>(y);
+}
+
 }  // namespace
 
 b2Body* makeStoneBody(b2World& world, float x, float y) {
@@ -68,26 +93,6 @@ void parkBody(b2Body& body, float x) {
   body.SetAngularVelocity(0.0f);
 }
 
-// The stone as placeBody would put it on a body; false when placeBody would park it.
-bool bodyState(const StoneLocus& stone, PairBody& body) {
-  const TrajectoryPoint& p = stone.cur;
-  if (!(sane(p.x, BODY_COORDINATE_LIMIT) && sane(p.y, BODY_COORDINATE_LIMIT) &&
-        sane(p.vx, BODY_SPEED_LIMIT) && sane(p.vy, BODY_SPEED_LIMIT) &&
-        sane(stone.omega, BODY_SPEED_LIMIT)))
-    return false;
-  body = PairBody{static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.vx),
-                  static_cast<float>(p.vy), static_cast<float>(stone.omega)};
-  return true;
-}
-
-// One model step on a velocity Box2D left (m/s, as floats), with the stone's curl sign.
-void modelStep(float& vx, float& vy, double curl) {
-  double x = vx, y = vy;
-  frictionStep(x, y, curl);
-  vx = static_cast<float>(x);
-  vy = static_cast<float>(y);
-}
-
 void placeBody(b2Body& body, const StoneLocus& stone, float parkX) {
   // Awake with a sleep timer of zero, as a new body is: a stone at rest must not carry the
   // time its body spent slow in earlier collisions into this one.
@@ -115,7 +120,7 @@ void anchorFromBody(StoneLocus& stone, const b2Body& body) {
 
 void anchorFromState(StoneLocus& stone, const PairBody& body) {
   const double vx = body.vx, vy = body.vy;
-  const double speed = std::sqrt((0.0 - vx) * (0.0 - vx) + (0.0 - vy) * (0.0 - vy));
+  const double speed = speedOf(body);
   const double invSpeed = speed == 0.0 ? INVERSE_OF_ZERO : 1.0 / speed;
   anchorLocus(stone, body.x, body.y, vx, vy, speed, invSpeed, body.omega);
 }
@@ -149,6 +154,8 @@ void SimWorld::collideTwo(StoneLocus& a, StoneLocus& b) {
       stepStonePair(bodyA, bodyB, pairMass_m)) {
     modelStep(bodyA.vx, bodyA.vy, a.mirror);
     modelStep(bodyB.vx, bodyB.vy, b.mirror);
+    prefetchAnchorRow(speedOf(bodyA));
+    prefetchAnchorRow(speedOf(bodyB));
     anchorFromState(a, bodyA);
     anchorFromState(b, bodyB);
     return;

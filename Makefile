@@ -20,7 +20,7 @@ FUZZ_PARALLEL ?= 1
 SOAK_ARGS ?=
 TSAN_ENV := TSAN_OPTIONS="suppressions=$(CURDIR)/tests/tsan.supp halt_on_error=1"
 
-.PHONY: all deps build build-asan build-fuzz build-tsan build-soak test test-release test-asan \
+.PHONY: mutants all deps build build-asan build-fuzz build-tsan build-soak test test-release test-asan \
         test-fuzz test-tsan fuzz soak run bench clean
 
 all: build
@@ -91,10 +91,16 @@ run: build
 	@echo "The pictures of the house after each end and the game's log are in $(CURDIR)/$(BUILD)/game"
 	@echo "Watch the game: open $(CURDIR)/$(BUILD)/game/game.html in a browser"
 
+# The mutation check (not part of `make test`): every fault of tests/mutants.txt must be caught.
+# MUTANTS_FILTER= tries only the lines containing it.
+MUTANTS_FILTER ?=
+mutants: deps
+	bash tests/mutants.sh $(CURDIR)/build-mutants $(CURDIR)/tests/mutants.txt "$(MUTANTS_FILTER)"
+
 bench: build
 	@found=0; for b in $(BUILD)/bench/bench_*; do \
 	  [ -x "$$b" ] || continue; found=1; echo "== $$b"; "$$b" || exit 1; \
 	done; [ $$found = 1 ] || echo "no benchmark programs yet (each bench/*.cpp becomes one)"
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(TSAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(TSAN_BUILD) build-mutants

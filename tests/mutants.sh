@@ -6,9 +6,9 @@
 #
 # Each line of LIST (default tests/mutants.txt) is one fault, fields separated by " ~~ ":
 #   file ~~ exact text ~~ replacement ~~ test programs (comma-separated ctest names) ~~ why
-# The exact text must occur exactly once in the file. Blank lines and lines starting with #
-# are skipped. With FILTER, only lines containing it are tried. The source is always restored,
-# also when the run is interrupted.
+# The exact text must occur exactly once in the file; <NL> in a field stands for a line end.
+# Blank lines and lines starting with # are skipped. With FILTER, only lines containing it are
+# tried. The source is always restored, also when the run is interrupted.
 set -uo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -57,9 +57,9 @@ while IFS= read -r line || [ -n "$line" ]; do
     invalid=$((invalid + 1))
     continue
   fi
-  # "\n" in a field stands for a line end.
-  text=${text//\\n/$'\n'}
-  replacement=${replacement//\\n/$'\n'}
+  # <NL> in a field stands for a line end.
+  text=${text//<NL>/$'\n'}
+  replacement=${replacement//<NL>/$'\n'}
   count=$(TEXT="$text" perl -0777 -ne '$n = () = /\Q$ENV{TEXT}\E/g; print $n' "$root/$file")
   if [ "$count" != 1 ]; then
     echo "INVALID   $label (the text occurs $count times)"

@@ -8,10 +8,10 @@ namespace varrowmere {
 inline constexpr int ALLOCATOR_MMAP_THRESHOLD = 32 << 20;  // the largest glibc accepts
 inline constexpr int ALLOCATOR_TRIM_THRESHOLD = 512 << 20;
 
-// Every search node copies its cell templates (about 0.7 MB) and builds its physics worlds
-// (about 1.6 MB), thousands of times per decision, on short-lived worker threads. With the
-// default settings that memory goes back to the system and is faulted in again each time,
-// which costs as much as the search itself; keeping it in the heap avoids that. Call once,
+// A search makes a new collision world (over 100 kB, most of it Box2D's stack allocator) for
+// every contact of several stones at once, hundreds of times per decision. With the default
+// settings blocks of that size get a mapping of their own, which goes back to the system when
+// freed and is faulted in again next time; keeping them in the heap avoids that. Call once,
 // before any thread starts.
 void tuneAllocator();
 

@@ -207,8 +207,18 @@ void predictAgainstResting(const StoneLocus& m, StoneLocus* const* resting, int 
 }  // namespace
 
 void predictShotContacts(const StoneLocus& shot, StoneLocus* const* resting, int restingCount,
-                         ContactMatrix matrix) {
-  predictAgainstResting(shot, resting, restingCount, matrix);
+                         ContactMatrix matrix, const int32_t* known) {
+  if (known == nullptr) {
+    predictAgainstResting(shot, resting, restingCount, matrix);
+    return;
+  }
+  const ContactProbe probe(shot);
+  for (int j = 0; j < restingCount; ++j) {
+    const double x = resting[j]->cur.x, y = resting[j]->cur.y;
+    const int32_t steps =
+        known[j] >= 0 ? known[j] : (probe.misses(x, y) ? STEPS_NEVER : hitSteps(shot, x, y));
+    store(matrix, shot, *resting[j], steps);
+  }
 }
 
 void predictMovingVsResting(StoneLocus* const* moving, int movingCount, StoneLocus* const* resting,

@@ -37,9 +37,10 @@ struct ContactProbe {
 // Steps until the moving stones a and b first touch; STEPS_NEVER if they do not.
 int32_t pairSteps(const StoneLocus& a, const StoneLocus& b);
 
-// The delivered stone against every listed stone at rest (no active check).
+// The delivered stone against every listed stone at rest (no active check). With known, the
+// stones whose known[j] is not negative take it as their steps instead of a prediction.
 void predictShotContacts(const StoneLocus& shot, StoneLocus* const* resting, int restingCount,
-                         ContactMatrix matrix);
+                         ContactMatrix matrix, const int32_t* known = nullptr);
 // Every moving stone with active = 1 against every stone at rest.
 void predictMovingVsResting(StoneLocus* const* moving, int movingCount, StoneLocus* const* resting,
                             int restingCount, ContactMatrix matrix);

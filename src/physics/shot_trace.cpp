@@ -18,9 +18,14 @@ constexpr int32_t GENERAL_COURSE_RESTING = 2;
 void ShotTrace::begin(int32_t restingCount) {
   general_m = restingCount >= GENERAL_COURSE_RESTING;
   involved_m = 0;
+  std::fill(firstContact_m, firstContact_m + STONE_COUNT, -1);
   rounds_m.clear();
   predicted_m.clear();
   probes_m.clear();
+}
+
+void ShotTrace::addFirstContact(int32_t stone, int32_t steps) {
+  if (stone >= 0 && stone < STONE_COUNT) firstContact_m[stone] = steps;
 }
 
 void ShotTrace::beginRound(uint32_t movingSlots) {

@@ -27,6 +27,9 @@ class ShotTrace {
   void endRound(int32_t earliestSteps, bool contact);
   // The stones (by GameState index) that took part in a contact.
   void addInvolved(uint32_t stateIndexMask) { involved_m |= stateIndexMask; }
+  // The delivered stone's predicted steps until it meets the stone at rest `stone` (GameState
+  // index), as the first prediction found them.
+  void addFirstContact(int32_t stone, int32_t steps);
 
   // True when the shot took the simulation's general course, the one a position with another
   // number of stones at rest (two or more) also takes; only such a trace can stand for others.
@@ -36,6 +39,11 @@ class ShotTrace {
   // True when a stone at rest at (x, y), added to the position, would never be the earliest
   // contact of any event, nor tie with it: the shot then runs as recorded.
   bool unaffectedByStoneAt(double x, double y) const;
+  // The delivered stone's first prediction against stone `stone` at rest, or -1 when it made
+  // none. The same shot meeting the same stone at the same place predicts the same.
+  int32_t firstContact(int32_t stone) const {
+    return stone >= 0 && stone < STONE_COUNT ? firstContact_m[stone] : -1;
+  }
 
  private:
   struct Round {
@@ -47,6 +55,7 @@ class ShotTrace {
   };
   bool general_m = false;
   uint32_t involved_m = 0;
+  int32_t firstContact_m[STONE_COUNT];
   std::vector<Round> rounds_m;
   std::vector<StoneLocus> predicted_m;
   std::vector<ContactProbe> probes_m;  // one per predicted stone

@@ -136,8 +136,13 @@ void loadStones(const GameState& gs, StoneLocus (&stones)[STONE_COUNT], int32_t&
   }
 }
 
-void simulateShot(SimWorld& world, const StoneLocus& shot, const StoneLocus* stones, int32_t count,
-                  const GameState& in, GameState& out, ShotTrace* trace) {
+namespace {
+
+// simulateShot with an optional trace to fill and an optional earlier trace to take first
+// predictions from (for the stones of `same`).
+void simulateWith(SimWorld& world, const StoneLocus& shot, const StoneLocus* stones,
+                  int32_t count, const GameState& in, GameState& out, ShotTrace* trace,
+                  const ShotTrace* earlier, uint32_t same) {
   // The delivered stone needs a slot of its own.
   const int resting = std::clamp(count, 0, STONE_COUNT - 1);
   if (trace != nullptr) trace->begin(resting);
@@ -162,7 +167,19 @@ void simulateShot(SimWorld& world, const StoneLocus& shot, const StoneLocus* sto
   for (int i = 0; i < n; ++i) std::fill(matrix[i], matrix[i] + n, STEPS_NEVER);
   StoneLocus* atRest[STONE_COUNT];
   for (int c = 0; c < resting; ++c) atRest[c] = &loci[c];
-  predictShotContacts(delivered, atRest, resting, matrix);
+  if (earlier == nullptr) {
+    predictShotContacts(delivered, atRest, resting, matrix);
+  } else {
+    int32_t known[STONE_COUNT];
+    for (int c = 0; c < resting; ++c) {
+      const int32_t stone = loci[c].stateIndex;
+      known[c] = validSlot(stone) && (same >> stone & 1u) != 0 ? earlier->firstContact(stone) : -1;
+    }
+    predictShotContacts(delivered, atRest, resting, matrix, known);
+  }
+  if (trace != nullptr) {
+    for (int c = 0; c < resting; ++c) trace->addFirstContact(loci[c].stateIndex, matrix[resting][c]);
+  }
 
   StoneLocus* const moving[1] = {&delivered};
   if (trace != nullptr) {
@@ -211,6 +228,18 @@ void simulateShot(SimWorld& world, const StoneLocus& shot, const StoneLocus* sto
   }
   runEvents(world, loci, n, matrix, trace);
   buildResultState(loci, n, in, out);
+}
+
+}  // namespace
+
+void simulateShot(SimWorld& world, const StoneLocus& shot, const StoneLocus* stones, int32_t count,
+                  const GameState& in, GameState& out, ShotTrace* trace) {
+  simulateWith(world, shot, stones, count, in, out, trace, nullptr, 0);
+}
+
+void simulateShot(SimWorld& world, const StoneLocus& shot, const StoneLocus* stones, int32_t count,
+                  const GameState& in, GameState& out, const ShotTrace& earlier, uint32_t same) {
+  simulateWith(world, shot, stones, count, in, out, nullptr, &earlier, same);
 }
 
 void runEvents(SimWorld& world, StoneLocus* loci, int n, ContactMatrix matrix, ShotTrace* trace) {

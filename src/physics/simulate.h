@@ -44,6 +44,11 @@ void loadStones(const GameState& gs, StoneLocus (&stones)[STONE_COUNT], int32_t&
 // shot met (see ShotTrace).
 void simulateShot(SimWorld& world, const StoneLocus& shot, const StoneLocus* stones, int32_t count,
                   const GameState& in, GameState& out, ShotTrace* trace = nullptr);
+// The same, taking the delivered stone's first predictions against the stones of `same`
+// (bit i: stone i of the GameState) from a trace of the same shot on a position where those
+// stones lay exactly where they lie here.
+void simulateShot(SimWorld& world, const StoneLocus& shot, const StoneLocus* stones, int32_t count,
+                  const GameState& in, GameState& out, const ShotTrace& earlier, uint32_t same);
 
 // Runs the events of the stones in loci[0..n-1] until no contact remains.
 void runEvents(SimWorld& world, StoneLocus* loci, int n, ContactMatrix matrix,

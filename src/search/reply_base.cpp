@@ -93,7 +93,7 @@ ReplyBase::Difference ReplyBase::compare(const GameState& after) const {
   Difference d;
   if (!ready_m || after.shotNum != base_m.shotNum || after.whiteToMove != base_m.whiteToMove)
     return d;
-  if (stonesInPlay(after) < GENERAL_COURSE_RESTING) return d;
+  d.comparable = true;
   for (int32_t i = 0; i < base_m.shotNum; ++i) {
     if (samePosition(after.stonePos[i], base_m.stonePos[i])) continue;
     d.differing |= 1u << i;
@@ -116,7 +116,7 @@ ReplyBase::Difference ReplyBase::compare(const GameState& after) const {
     d.addedRankedDist[a] = dist[a];
     d.addedRankedValue[a] = d.addedTerms[d.addedRanked[a]].value;
   }
-  d.usable = true;
+  d.usable = stonesInPlay(after) >= GENERAL_COURSE_RESTING;
   return d;
 }
 

@@ -28,6 +28,7 @@ class ReplyBase {
   // How a position after a root shot differs from the base.
   struct Difference {
     bool usable = false;      // the base's results can stand for this position's at all
+    bool comparable = false;  // the stones below are known (the same shot number and side)
     uint32_t differing = 0;   // stones (bit i: stone i) whose stored position differs
     uint32_t removed = 0;     // of those, the ones in play in the base
     int32_t addedCount = 0;   // of those, the ones in play in the position
@@ -56,6 +57,8 @@ class ReplyBase {
   // Whether sampled cell `index` of candidate set `set`, played on `after` (compared as d),
   // has the base's result; if not, it must be simulated.
   bool reusable(int32_t set, int32_t index, const Difference& d) const;
+  // The base's record of sampled cell `index` of candidate set `set` (valid once played).
+  const ShotTrace& trace(int32_t set, int32_t index) const { return traces_m[set][index]; }
   // For a reusable cell: its result on `after`, written in full into out.
   void result(int32_t set, int32_t index, const Difference& d, const GameState& after,
               GameState& out) const;

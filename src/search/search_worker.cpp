@@ -166,8 +166,14 @@ double ReplySearch::value(const GameState& position, int32_t depth, const ReplyB
         }
         base->result(set, index, difference, position, after_m);
       } else {
-        simulateShot(worker.world, table.loci[index].locus, stones_m, stoneCount_m, position,
-                     after_m);
+        const StoneLocus& shot = table.loci[index].locus;
+        if (base != nullptr && difference.comparable) {
+          // The stones the root's shot left alone meet the reply first as on the base.
+          simulateShot(worker.world, shot, stones_m, stoneCount_m, position, after_m,
+                       base->trace(set, index), ~difference.differing);
+        } else {
+          simulateShot(worker.world, shot, stones_m, stoneCount_m, position, after_m);
+        }
         ++worker.simulated;
         if (standardLeaves && after_m.shotNum < STONE_COUNT) {
           values[index] = evaluateAfter(after_m, position, positionTerms_m);

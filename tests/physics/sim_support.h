@@ -1,7 +1,6 @@
 #pragma once
-// Helpers of the physics tests: the motion tables, built before any test runs; loci made by
-// hand; a brute-force contact search that reads every row; positions played through
-// loadStones and simulateShot.
+// Helpers of the physics tests: the motion tables (built before any test runs), loci made by
+// hand, a contact search that reads every row, positions played through simulateShot.
 
 #include <gtest/gtest.h>
 
@@ -14,14 +13,13 @@
 
 namespace varrowmere::test {
 
-class MotionTables : public ::testing::Environment {
+struct MotionTables : ::testing::Environment {
   void SetUp() override { testing_support::ensureMotionTables(); }
 };
 inline ::testing::Environment* const motionTables =
     ::testing::AddGlobalTestEnvironment(new MotionTables);
 
-// A stone at (x, y) moving with (vx, vy), or at rest for (0, 0); omega < 0 curls it the
-// other way.
+// A stone at (x, y) moving with (vx, vy), at rest for (0, 0); omega < 0 curls it the other way.
 inline StoneLocus movingLocus(double x, double y, double vx, double vy,
                               double omega = DELIVERY_OMEGA) {
   StoneLocus locus;
@@ -36,7 +34,7 @@ inline StoneLocus delivered(const ShotVector& shot) {
   return locus;
 }
 
-// The locus `steps` steps from now (at its stop once it has stopped).
+// The locus `steps` steps from now (its stop once it has stopped).
 inline TrajectoryPoint stepsAhead(const StoneLocus& locus, int32_t steps) {
   TrajectoryPoint p;
   locusPoint(locus, locus.k, std::max(0, locus.cur.stepsLeft - steps), p);
@@ -54,11 +52,11 @@ inline int32_t bruteContact(const StoneLocus& a, const StoneLocus& b) {
   return STEPS_NEVER;
 }
 
+// A position before shot `shotNum` with the listed stones (index, x, y) in play.
 struct Placed {
   int index;
   float x, y;
 };
-// A position before shot `shotNum` with the listed stones in play.
 inline GameState positionWith(int32_t shotNum, std::initializer_list<Placed> stones) {
   GameState state;
   state.shotNum = shotNum;
@@ -70,13 +68,12 @@ inline GameState positionWith(int32_t shotNum, std::initializer_list<Placed> sto
   return state;
 }
 
-// The event-driven simulation of `shot` on `in`; stones not yet delivered read -9 in out.
+// The event-driven simulation of `shot` on `in`.
 inline GameState play(SimWorld& world, const GameState& in, const StoneLocus& shot) {
   StoneLocus stones[STONE_COUNT];
   int32_t count = 0;
   loadStones(in, stones, count);
   GameState out = in;
-  for (auto& p : out.stonePos) p[0] = p[1] = -9.0f;
   simulateShot(world, shot, stones, count, in, out);
   return out;
 }

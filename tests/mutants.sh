@@ -30,6 +30,8 @@ target_file=""
 restore() {
   if [ -n "$backup" ] && [ -f "$backup" ]; then
     cp -p "$backup" "$target_file"
+    # Newer than the object built from the fault, so that the next build recompiles it.
+    touch "$target_file"
     rm -f "$backup"
   fi
   backup=""

@@ -1,317 +1,292 @@
-#include "physics/motion.h"
-
-#include <gtest/gtest.h>
+// The play areas, the step rule, the delivery, the reference tables, anchoring, and contact
+// prediction against a brute-force search that reads every row of the tables.
 
 #include <cmath>
+#include <cstring>
 #include <limits>
-#include <string>
+#include <random>
 
-#include "support/start_up_tables.h"
+#include "sim_support.h"
 
 namespace varrowmere {
 namespace {
 
-using testing_support::ensureMotionTables;
+using test::bruteContact;
+using test::gap2;
+using test::movingLocus;
+using test::stepsAhead;
 
-class MotionTest : public ::testing::Test {
- protected:
-  void SetUp() override { ensureMotionTables(); }
+// The step rule written out from its description, apart from the library: the speed falls by
+// DECEL, the heading turns counter-clockwise (curl sign +1) by atan(CURL / new speed), a stone
+// whose new speed is below STOP stops; positions move by the old velocity times DT.
+constexpr double DECEL = 0.0200153609989826, CURL = 0.0013349445788237338;
+constexpr double STOP = 2.00153609989826e-05 * 0.01, X0 = 2.375, Y0 = 41.279998779296875;
+const double DT = double{1.0f / 600.0f};
+
+bool turnAndSlow(double& vx, double& vy, double s, double decel = DECEL, double curl = CURL) {
+  const double slower = std::hypot(vx, vy) - decel;
+  const double heading = std::atan2(vy, vx) + s * std::atan2(curl, slower);
+  vx = slower >= STOP ? slower * std::cos(heading) : 0.0;
+  vy = slower >= STOP ? slower * std::sin(heading) : 0.0;
+  return slower >= STOP;
+}
+
+// A shot flown by that rule: half a step (half of both constants) at the release, then steps
+// from (X0, Y0) until it stops or is below y = 11.57, then on to its rest.
+struct Flight {
+  bool arrived = false;
+  double prevX = X0, prevY = Y0;  // one step before arriving (or stopping)
+  double x = X0, y = Y0, restX = 0.0, restY = 0.0;
 };
-
-// Brute-force stop of a shot: the release's half step, then the step rule until rest.
-StopPrediction bruteForceStop(const ShotVector& shot) {
+Flight fly(const ShotVector& shot) {
+  Flight f;
+  const double s = shot.spin ? -1.0 : 1.0;
   double vx = shot.vx, vy = shot.vy;
-  frictionStep(vx, vy, curlSign(shot.spin), DECEL_PER_STEP * 0.5, CURL_PER_STEP * 0.5);
-  return predictStop(vx, vy, curlSign(shot.spin));
-}
-
-bool finitePoint(const TrajectoryPoint& p) {
-  return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.vx) && std::isfinite(p.vy);
-}
-
-TEST_F(MotionTest, ChordTableHas580EntriesEndingInZeros) {
-  ASSERT_EQ(chordTable.size(), 580u);
-  EXPECT_EQ(chordTable[0], 0.28999999165534973);
-  EXPECT_GT(chordTable[289], 0.0);
-  for (std::size_t i = 290; i < chordTable.size(); ++i) EXPECT_EQ(chordTable[i], 0.0) << i;
-  // An inner entry: 0.1 m of lateral offset.
-  EXPECT_NEAR(chordTable[100], std::sqrt(CONTACT_DIST_SQ - 0.01), 1e-12);
-}
-
-TEST_F(MotionTest, TrajectoryRowsAreIndexedByStepsLeft) {
-  const double top = 1147 * DECEL_PER_STEP;
-  EXPECT_EQ(stepTable[0][lastRow(0)].speed, top);
-  EXPECT_EQ(lastRow(0), 1147);
-  for (int32_t k = 0; k < TRAJECTORY_COUNT; ++k) {
-    if (k != 0) {
-      ASSERT_EQ(lastRow(k), 1148) << k;
-    }
-    const TableRow* rows = stepTable[k];
-    // The fastest point is the delivery point, heading straight down the sheet.
-    ASSERT_EQ(rows[lastRow(k)].x, DELIVERY_X);
-    ASSERT_EQ(rows[lastRow(k)].y, DELIVERY_Y);
-    ASSERT_EQ(rows[lastRow(k)].vx, 0.0);
-    for (int32_t row = 0; row <= lastRow(k); row += 97) {
-      ASSERT_EQ(tablePoint(k, row).stepsLeft, row) << k;
-      ASSERT_EQ(tablePoint(k, row).speed, rows[row].speed) << k;
-    }
-    // Row 0 is the stop.
-    ASSERT_EQ(rows[0].speed, 0.0);
-    ASSERT_EQ(tablePoint(k, 0).moving, 0);
-    ASSERT_EQ(rows[0].invSpeed, INVERSE_OF_ZERO);
-    ASSERT_EQ(rows[0].dist, 0.0);
-    ASSERT_EQ(rows[0].invDist, INVERSE_OF_ZERO);
-    ASSERT_EQ(rows[0].x, stopX[k]);
-    ASSERT_EQ(rows[0].y, stopY[k]);
-    ASSERT_EQ(tablePoint(k, 1).moving, 1);
+  turnAndSlow(vx, vy, s, DECEL / 2, CURL / 2);
+  do {
+    f.prevX = f.x, f.prevY = f.y;
+    f.x += vx * DT, f.y += vy * DT;
+    if (!turnAndSlow(vx, vy, s)) return f;
+  } while (!(f.y < 11.569999991655349));
+  f.arrived = true;
+  f.restX = f.x, f.restY = f.y;
+  for (bool moving = true; moving; moving = turnAndSlow(vx, vy, s)) {
+    f.restX += vx * DT, f.restY += vy * DT;
   }
-  // Neighbouring trajectories differ by the stop-speed unit at the delivery point.
-  EXPECT_NEAR(stepTable[1][1148].speed - stepTable[0][1147].speed, STOP_SPEED_UNIT, 1e-12);
-  EXPECT_NEAR(stepTable[999][1148].speed - top, 999 * STOP_SPEED_UNIT, 1e-11);
+  return f;
 }
 
-// Bin b holds the point nearest the stop whose distance falls in b; an empty bin repeats the
-// nearest point of the farther bins; the farthest bin keeps stepsLeft 0 when it holds only
-// the first point.
-TEST_F(MotionTest, DistanceBinsDescribeTheLastPointOfEachBin) {
-  for (int32_t k = 0; k < TRAJECTORY_COUNT; k += 37) {
-    const TableRow* rows = stepTable[k];
-    const auto binOf = [](double dist) {
-      return static_cast<int32_t>(std::floor(dist * STEPS_PER_SPEED));
-    };
-    const int32_t topBin = binOf(rows[lastRow(k)].dist);
-    ASSERT_EQ(lastBin(k), topBin);
-    int32_t nearestFarther = lastRow(k);  // stepsLeft of the nearest point of farther bins
-    int32_t row = lastRow(k);
-    for (int32_t bin = topBin; bin >= 0; --bin) {
-      int32_t inBin = 0;
-      while (row >= 0 && binOf(rows[row].dist) == bin) {
-        ++inBin;
-        --row;
-      }
-      ASSERT_TRUE(row < 0 || binOf(rows[row].dist) < bin) << "bins must not grow, k " << k;
-      const int32_t last = inBin > 0 ? row + 1 : nearestFarther;
-      const int32_t expectedSteps = (bin == topBin && inBin == 1) ? 0 : last;
-      EXPECT_EQ(distStepIndex[k][bin], expectedSteps) << "k " << k << " bin " << bin;
-      EXPECT_EQ(distPoint(k, bin).stepsLeft, last) << "k " << k << " bin " << bin;
-      nearestFarther = last;
-    }
-    EXPECT_EQ(row, -1);
-    EXPECT_EQ(distStepIndex[k][0], 0);
-  }
-}
-
-TEST_F(MotionTest, RowChoiceDependsOnTheFractionOfSteps) {
-  // 500.0005 steps: k = 0, anchored on row 500; 500.5 steps: k = 500, row 501.
-  const double whole = 500.0005 / STEPS_PER_SPEED;
-  const double half = 500.5 / STEPS_PER_SPEED;
-  EXPECT_EQ(trajectoryForSpeed(whole), 0);
-  EXPECT_EQ(rowForSpeed(0, whole), 500);
-  EXPECT_EQ(trajectoryForSpeed(half), 500);
-  EXPECT_EQ(rowForSpeed(500, half), 501);
-
-  StoneLocus locus;
-  anchorLocus(locus, 2.0, 8.0, 0.0, -whole, whole, 1.0 / whole, 1.0);
-  EXPECT_EQ(locus.k, 0);
-  EXPECT_EQ(locus.cur.stepsLeft, 500);
-  anchorLocus(locus, 2.0, 8.0, 0.0, -half, half, 1.0 / half, 1.0);
-  EXPECT_EQ(locus.k, 500);
-  EXPECT_EQ(locus.cur.stepsLeft, 501);
-  // The table speed sits just below the stone's.
-  EXPECT_LE(locus.cur.speed, half);
-  EXPECT_GT(locus.cur.speed, half - 0.001 * DECEL_PER_STEP);
-  anchorLocus(locus, 2.0, 8.0, 0.0, 0.0, 0.0, INVERSE_OF_ZERO, 1.0);
-  EXPECT_EQ(locus.cur.stepsLeft, 0);
-  EXPECT_EQ(locus.cur.x, 2.0);
-  EXPECT_EQ(locus.cur.y, 8.0);
-  EXPECT_EQ(locus.stopX, 2.0);
-  EXPECT_EQ(locus.stopY, 8.0);
-}
-
-TEST_F(MotionTest, NegativeOmegaMirrorsAndZeroCountsAsPositive) {
-  const double v = 10.0;
-  StoneLocus left, right, zero;
-  anchorLocus(left, TEE_X, 20.0, 0.0, -v, v, 1.0 / v, DELIVERY_OMEGA);
-  anchorLocus(right, TEE_X, 20.0, 0.0, -v, v, 1.0 / v, -DELIVERY_OMEGA);
-  anchorLocus(zero, TEE_X, 20.0, 0.0, -v, v, 1.0 / v, 0.0);
-  EXPECT_EQ(left.mirror, 1.0);
-  EXPECT_EQ(right.mirror, -1.0);
-  EXPECT_EQ(zero.mirror, 1.0);
-  // Moving towards -y, a positive curl turns counter-clockwise: towards +x.
-  EXPECT_GT(left.stopX - TEE_X, 0.05);
-  EXPECT_NEAR(right.stopX - TEE_X, -(left.stopX - TEE_X), 1e-9);
-  EXPECT_NEAR(right.stopY, left.stopY, 1e-9);
-  EXPECT_EQ(zero.stopX, left.stopX);
-  // Every step of the path is mirrored, not only the stop.
-  TrajectoryPoint a, b;
-  locusPoint(left, left.k, 200, a);
-  locusPoint(right, right.k, 200, b);
-  EXPECT_NEAR(b.x - TEE_X, -(a.x - TEE_X), 1e-9);
-  EXPECT_NEAR(b.vx, -a.vx, 1e-9);
-  EXPECT_NEAR(b.vy, a.vy, 1e-9);
-}
-
-TEST_F(MotionTest, AnchoringPlacesTheStoneExactlyWithItsHeading) {
-  const double positions[][2] = {{2.375, 11.5}, {0.3, 3.3}, {4.5, 9.87654321}, {1.234567, 7.1}};
-  const double velocities[][2] = {{0.0, -20.0}, {1.5, -3.0}, {-0.7, 0.4}, {12.0, 5.0}};
-  for (const auto& p : positions) {
-    for (const auto& vel : velocities) {
-      for (const double omega : {DELIVERY_OMEGA, -DELIVERY_OMEGA}) {
-        const double v = std::hypot(vel[0], vel[1]);
-        StoneLocus locus;
-        anchorLocus(locus, p[0], p[1], vel[0], vel[1], v, 1.0 / v, omega);
-        EXPECT_EQ(locus.cur.x, p[0]);
-        EXPECT_EQ(locus.cur.y, p[1]);
-        EXPECT_EQ(locus.active, 1);
-        EXPECT_EQ(locus.omega, omega);
-        // Along the given velocity, with the table's speed.
-        const double cross = locus.cur.vx * vel[1] - locus.cur.vy * vel[0];
-        const double dot = locus.cur.vx * vel[0] + locus.cur.vy * vel[1];
-        EXPECT_NEAR(cross, 0.0, 1e-9 * v * v);
-        EXPECT_GT(dot, 0.0);
-        EXPECT_NEAR(std::hypot(locus.cur.vx, locus.cur.vy), locus.cur.speed, 1e-9 * v);
-        EXPECT_NEAR(locus.cur.speed, v, DECEL_PER_STEP * 0.001 + 1e-12);
-      }
+// Each area against its limits written out: at a limit in, one double beyond out.
+TEST(PlayAreas, MovingAndFinalAreasHaveTheirOwnLimits) {
+  const auto below = [](double v) { return std::nextafter(v, -1e9); };
+  const auto above = [](double v) { return std::nextafter(v, 1e9); };
+  const double xLo = 0.14499999582767487, xHi = 4.605000004172325, xFinal = 4.605000019073486;
+  const double back = 3.1949999958276747, far = 45.40500000417232;
+  const double backFinal = 2.9049999713897705, hogFinal = 11.13499927520752;
+  for (const double x : {0.0, below(xLo), xLo, 0.5, xHi, above(xHi), xFinal, above(xFinal)}) {
+    for (const double y : {below(backFinal), backFinal, below(back), back, 9.0, hogFinal,
+                           above(hogFinal), far, above(far)}) {
+      EXPECT_EQ(inMovingArea(x, y), x >= xLo && x <= xHi && y >= back && y <= far) << x << " " << y;
+      EXPECT_EQ(inFinalPlayArea(x, y), x >= xLo && x <= xFinal && y >= backFinal && y <= hogFinal)
+          << x << " " << y;
     }
   }
 }
 
-TEST_F(MotionTest, AdvancingPastTheEndStopsAtTheStoppingPoint) {
-  const double v = 9.0;
-  StoneLocus locus;
-  anchorLocus(locus, 1.0, 10.0, 0.3, -v, std::hypot(0.3, v), 1.0 / std::hypot(0.3, v), -0.5);
-  const int32_t start = locus.cur.stepsLeft;
-  StoneLocus* list[] = {&locus};
-  advanceLoci(list, 1, 100);
-  EXPECT_EQ(locus.cur.stepsLeft, start - 100);
-  EXPECT_EQ(locus.cur.moving, 1);
-  advanceLoci(list, 1, locus.cur.stepsLeft + 5);
-  EXPECT_EQ(locus.cur.stepsLeft, 0);
-  EXPECT_EQ(locus.cur.moving, 0);
-  EXPECT_EQ(locus.cur.speed, 0.0);
-  EXPECT_NEAR(locus.cur.x, locus.stopX, 1e-9);
-  EXPECT_NEAR(locus.cur.y, locus.stopY, 1e-9);
-  // Once at rest, further steps (even "never") change nothing.
-  const TrajectoryPoint rest = locus.cur;
-  advanceLoci(list, 1, STEPS_NEVER);
-  EXPECT_EQ(locus.cur.x, rest.x);
-  EXPECT_EQ(locus.cur.y, rest.y);
-}
-
-TEST_F(MotionTest, PredictStopOfAStillStoneIsTheDeliveryPoint) {
-  const StopPrediction still = predictStop(0.0, 0.0, 1.0);
-  EXPECT_EQ(still.x, DELIVERY_X);
-  EXPECT_EQ(still.y, DELIVERY_Y);
-  EXPECT_EQ(still.steps, 0);
-  // Slower than one decrement: one step, which moves the stone.
-  const StopPrediction one = predictStop(0.0, -0.5 * DECEL_PER_STEP, -1.0);
-  EXPECT_EQ(one.steps, 1);
-  EXPECT_EQ(one.y, DELIVERY_Y - 0.5 * DECEL_PER_STEP * STEP_DT);
-}
-
-// The tables are a shortcut for integrating the step rule: both must agree on the stop.
-TEST_F(MotionTest, TableStopAgreesWithBruteForceIntegration) {
-  const ShotVector shots[] = {{-0.986f, -29.56f, false}, {0.5f, -30.2f, true},
-                              {-1.6f, -29.0f, true},     {0.9f, -33.9f, false},
-                              {0.0f, -28.0f, false},     {2.2f, -31.0f, true}};
-  for (const ShotVector& shot : shots) {
-    StoneLocus locus;
-    ASSERT_TRUE(vec_to_locus_deliver(shot, locus));
-    EXPECT_EQ(locus.shot[0], shot.vx);
-    EXPECT_EQ(locus.shot[1], shot.vy);
-    EXPECT_EQ(locus.spin, shot.spin ? 1 : 0);
-    EXPECT_EQ(locus.omega, curlSign(shot.spin) * DELIVERY_OMEGA);
-    // Handed back one step before the anchoring point, which lies below TABLE_MOTION_Y.
-    TrajectoryPoint anchor;
-    locusPoint(locus, locus.k, locus.cur.stepsLeft - 1, anchor);
-    EXPECT_LT(anchor.y, TABLE_MOTION_Y);
-    EXPECT_GE(locus.cur.y, anchor.y);
-    const StopPrediction brute = bruteForceStop(shot);
-    EXPECT_NEAR(locus.stopX, brute.x, 1e-4);
-    EXPECT_NEAR(locus.stopY, brute.y, 1e-4);
-    StoneLocus* list[] = {&locus};
-    advanceLoci(list, 1, STEPS_NEVER);
-    EXPECT_NEAR(locus.cur.x, brute.x, 1e-4);
-    EXPECT_NEAR(locus.cur.y, brute.y, 1e-4);
+// Between tee line and hog line, on the sheet, and not below 3.9 m^2 from the tee, measured in
+// single precision: at (hx, hy) that is 3.9f, in double a hair less.
+TEST(PlayAreas, FreeGuardZoneIsMeasuredInSinglePrecision) {
+  const auto below = [](float v) { return std::nextafter(v, -1e9f); };
+  for (const float x : {below(0.145f), 0.145f, 0.3f, 2.375f, below(4.605f), 4.605f}) {
+    for (const float y : {below(4.735f), 4.735f, 6.8f, 9.0f, below(11.135f), 11.135f}) {
+      const bool zone = x >= 0.145f && x < 4.605f && y >= 4.735f && y < 11.135f;
+      const bool house = std::hypot(x - 2.375, y - 4.88) < std::sqrt(3.9);
+      EXPECT_EQ(inFreeGuardZone(x, y), zone && !house) << x << " " << y;
+    }
   }
+  const float hx = 2.4565f, hy = 6.85315943f, dx = hx - 2.375f, dy = hy - 4.88f;
+  ASSERT_GE(dx * dx + dy * dy, 3.9);
+  ASSERT_LT(double{dx} * dx + double{dy} * dy, 3.9);
+  EXPECT_TRUE(inFreeGuardZone(hx, hy));
+  EXPECT_FALSE(inFreeGuardZone(hx, below(hy)));
 }
 
-TEST_F(MotionTest, UndeliverableShotIsReportedAndHandedBackAtRest) {
-  const ShotVector slow{0.2f, -8.0f, false};
-  StoneLocus locus;
-  ::testing::internal::CaptureStderr();
-  const bool delivered = vec_to_locus_deliver(slow, locus);
-  const std::string message = ::testing::internal::GetCapturedStderr();
-  EXPECT_FALSE(delivered);
-  EXPECT_NE(message.find("vec_to_locus_deliver"), std::string::npos);
-  EXPECT_NE(message.find("この初速度ではプレイエリアに届きません"), std::string::npos);
-  EXPECT_EQ(locus.cur.moving, 0);
-  EXPECT_EQ(locus.cur.speed, 0.0);
-  const StopPrediction brute = bruteForceStop(slow);
-  EXPECT_NEAR(locus.cur.x, brute.x, 1e-9);
-  EXPECT_NEAR(locus.cur.y, brute.y, 1e-9);
-  EXPECT_EQ(locus.stopX, locus.cur.x);
-  EXPECT_EQ(locus.stopY, locus.cur.y);
-  EXPECT_EQ(locus.shot[0], slow.vx);
+TEST(Motion, StepRuleSlowsTurnsAndStops) {
+  const double justAbove = DECEL + 1.5 * STOP, justBelow = DECEL + 0.5 * STOP;
+  const double cases[][3] = {
+      {0.0, -20.0, 1.0}, {3.0, -4.0, -1.0},      {-0.7, 0.4, 1.0},
+      {12.0, 5.0, -1.0}, {0.0, -justAbove, 1.0}, {0.0, -justBelow, -1.0},
+  };
+  for (const auto& c : cases) {
+    double vx = c[0], vy = c[1], ex = c[0], ey = c[1];
+    const bool moves = turnAndSlow(ex, ey, c[2]);
+    EXPECT_NEAR(frictionStep(vx, vy, c[2]), moves ? std::hypot(c[0], c[1]) - DECEL : 0.0, 1e-14);
+    EXPECT_NEAR(vx, ex, 1e-13) << c[0] << " " << c[1];
+    EXPECT_NEAR(vy, ey, 1e-13) << c[0] << " " << c[1];
+  }
+  EXPECT_EQ(predictStop(0.0, 0.0, 1.0).steps, 0);
 }
 
-TEST_F(MotionTest, WildShotVectorsEndWithoutHangingOrLeavingTheTables) {
+// Delivered: handed back one step before the point where it reached the tables, on a table
+// that stops where the rule stops it, curling by its spin. Stopping first: reported, and
+// handed back at rest where it stopped (at the release point if that is not a finite point).
+TEST(Motion, DeliveryFollowsTheStepRule) {
+  const float nan = std::numeric_limits<float>::quiet_NaN(), slow = -0.75f * DECEL;
   const float inf = std::numeric_limits<float>::infinity();
-  const float nan = std::numeric_limits<float>::quiet_NaN();
-  const ShotVector wild[] = {{nan, -30.0f, false},  {0.0f, nan, true},    {inf, -30.0f, false},
-                             {0.0f, -inf, true},    {0.0f, 1e30f, false}, {0.0f, -1e30f, true},
-                             {3e38f, 3e38f, false}, {0.0f, 35.0f, false}, {0.0f, 0.0f, true},
-                             {-1e-30f, 0.0f, false}};
-  for (const ShotVector& shot : wild) {
+  const ShotVector shots[] = {
+      {0.0f, -29.6f, false}, {-0.986f, -29.56f, false}, {0.5f, -30.2f, true}, {-1.6f, -29.0f, true},
+      {0.9f, -33.9f, false}, {2.2f, -31.0f, true},      {0.2f, -8.0f, false}, {0.0f, slow, true},
+      {0.0f, 0.0f, false},   {nan, -30.0f, false},      {inf, -30.0f, false}, {0.0f, 35.0f, true},
+  };
+  for (const ShotVector& shot : shots) {
+    const Flight f = fly(shot);
+    const bool finite = std::isfinite(f.x) && std::isfinite(f.y);
     StoneLocus locus;
     ::testing::internal::CaptureStderr();
-    const bool delivered = vec_to_locus_deliver(shot, locus);
-    ::testing::internal::GetCapturedStderr();
-    ASSERT_GE(locus.k, 0);
-    ASSERT_LT(locus.k, TRAJECTORY_COUNT);
-    ASSERT_GE(locus.cur.stepsLeft, 0);
-    ASSERT_LE(locus.cur.stepsLeft, lastRow(locus.k));
-    EXPECT_TRUE(finitePoint(locus.cur)) << shot.vx << " " << shot.vy;
-    if (!delivered) {
-      EXPECT_EQ(locus.cur.moving, 0);
-    }
-    StoneLocus* list[] = {&locus};
-    advanceLoci(list, 1, STEPS_NEVER);
-    EXPECT_EQ(locus.cur.stepsLeft, 0);
+    EXPECT_EQ(vec_to_locus_deliver(shot, locus), f.arrived);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              f.arrived ? "" : "vec_to_locus_deliver: この初速度ではプレイエリアに届きません\n");
+    EXPECT_NEAR(locus.cur.x, f.arrived ? f.prevX : (finite ? f.x : X0), 1e-6) << shot.vy;
+    EXPECT_NEAR(locus.cur.y, f.arrived ? f.prevY : (finite ? f.y : Y0), 1e-6) << shot.vy;
+    EXPECT_NEAR(locus.stopX, f.arrived ? f.restX : locus.cur.x, 1e-4) << shot.vy;
+    EXPECT_NEAR(locus.stopY, f.arrived ? f.restY : locus.cur.y, 1e-4) << shot.vy;
+    EXPECT_EQ(locus.omega, (shot.spin ? -1.0 : 1.0) * double{0.066696f});
+    EXPECT_TRUE(std::memcmp(locus.shot, &shot, sizeof(locus.shot)) == 0 && locus.spin == shot.spin);
   }
 }
 
-TEST_F(MotionTest, ExtremeSpeedsStayInsideTheTables) {
-  const double speeds[] = {0.0,
-                           -1.0,
-                           1e-300,
-                           STOP_SPEED,
-                           DECEL_PER_STEP,
-                           22.97,
-                           1148 * DECEL_PER_STEP,
-                           23.0,
-                           1e3,
-                           1e9,
-                           1e300,
-                           std::numeric_limits<double>::infinity(),
-                           std::numeric_limits<double>::quiet_NaN()};
-  for (const double v : speeds) {
-    const int32_t k = trajectoryForSpeed(v);
-    ASSERT_GE(k, 0) << v;
-    ASSERT_LT(k, TRAJECTORY_COUNT) << v;
-    const int32_t row = rowForSpeed(k, v);
-    ASSERT_GE(row, 0) << v;
-    ASSERT_LE(row, lastRow(k)) << v;
-    StoneLocus locus;
-    anchorLocus(locus, 2.0, 9.0, 0.0, -v, v, v == 0.0 ? INVERSE_OF_ZERO : 1.0 / v, 1.0);
-    ASSERT_LE(locus.cur.stepsLeft, lastRow(locus.k));
+// Trajectory k: straight from (X0, Y0) at 1147 decrements plus k units of 2.00153609989826e-05.
+// Distance bin floor(dist * 49.96..) names its row nearest the stop (an empty bin its farther
+// neighbour's; distStepIndex keeps 0 for the farthest bin while it holds only the first row).
+TEST(Motion, TablesHoldEveryStepByStepsLeftAndByDistance) {
+  const auto binOf = [](double d) { return static_cast<int32_t>(d * 49.96162697494344); };
+  for (int32_t k = 0; k < TRAJECTORY_COUNT; k += 111) {
+    const int32_t last = k == 0 ? 1147 : 1148;
+    ASSERT_EQ(lastRow(k), last);
+    const TableRow* rows = stepTable[k];
+    EXPECT_TRUE(rows[last].x == X0 && rows[last].y == Y0 && rows[last].vx == 0.0);
+    EXPECT_NEAR(rows[last].speed, 1147 * DECEL + k * 2.00153609989826e-05, 1e-11);
+    EXPECT_TRUE(rows[0].speed == 0.0 && rows[0].dist == 0.0 && rows[0].y == stopY[k]);
+    const int32_t topBin = binOf(rows[last].dist);
+    ASSERT_EQ(lastBin(k), topBin);
+    int32_t row = last, nearestFarther = last;
+    for (int32_t bin = topBin; bin >= 0; --bin) {
+      int32_t inBin = 0;
+      for (; row >= 0 && binOf(rows[row].dist) == bin; --row) ++inBin;
+      const int32_t nearest = inBin > 0 ? row + 1 : nearestFarther;
+      EXPECT_EQ(distStepIndex[k][bin], bin == topBin && inBin == 1 ? 0 : nearest) << k << bin;
+      EXPECT_EQ(distRowIndex(k, bin), nearest) << k << " " << bin;
+      nearestFarther = nearest;
+    }
   }
-  // Faster than the tables: anchored on the fastest row.
-  StoneLocus fast;
-  anchorLocus(fast, 2.0, 9.0, 0.0, -40.0, 40.0, 1.0 / 40.0, 1.0);
-  EXPECT_EQ(fast.cur.stepsLeft, lastRow(fast.k));
-  EXPECT_EQ(fast.cur.x, 2.0);
-  EXPECT_EQ(fast.cur.y, 9.0);
+}
+
+// t = speed * STEPS_PER_SPEED: trajectory floor(frac(t) * 1000), row floor(t) + 1, or floor(t)
+// when the trajectory is 0; the top row for a stone faster than the tables.
+TEST(Motion, AnchoringPicksTrajectoryRowAndMirror) {
+  const double cases[][3] = {{500.0005, 0, 500}, {500.5, 500, 501}, {12.9999, 999, 13}, {0, 0, 0}};
+  for (const auto& c : cases) {
+    const StoneLocus locus = movingLocus(2.0, 8.0, 0.0, -c[0] / 49.96162697494344);
+    EXPECT_TRUE(locus.k == c[1] && locus.cur.stepsLeft == c[2]) << c[0];
+  }
+  for (const double v : {40.0, 1e300, std::numeric_limits<double>::infinity()}) {
+    const StoneLocus fast = movingLocus(2.0, 9.0, 0.0, -v);
+    EXPECT_EQ(fast.cur.stepsLeft, lastRow(fast.k)) << v;
+  }
+  // omega < 0 mirrors the table (0 counts as positive); omega > 0 curls a stone moving towards
+  // -y to +x. A stone at rest reads its anchoring point for ever.
+  const StoneLocus left = movingLocus(X0, 20.0, 0.0, -10.0, DELIVERY_OMEGA);
+  const StoneLocus right = movingLocus(X0, 20.0, 0.0, -10.0, -DELIVERY_OMEGA);
+  EXPECT_GT(left.stopX - X0, 0.05);
+  EXPECT_NEAR(right.stopX - X0, X0 - left.stopX, 1e-9);
+  EXPECT_NEAR(right.stopY, left.stopY, 1e-9);
+  EXPECT_EQ(movingLocus(X0, 20.0, 0.0, -10.0, 0.0).stopX, left.stopX);
+  EXPECT_NEAR(stepsAhead(right, 200).vx, -stepsAhead(left, 200).vx, 1e-9);
+  const StoneLocus still = movingLocus(2.0, 8.0, 0.0, 0.0);
+  EXPECT_TRUE(still.stopX == 2.0 && still.stopY == 8.0 && stepsAhead(still, 9).y == 8.0);
+}
+
+// A stone within `offset` of (x, y), moving at speed +- spread in any direction, either curl.
+StoneLocus randomStone(std::mt19937& rng, double x, double y, double speed, double spread,
+                       double offset) {
+  std::uniform_real_distribution<double> unit(-1.0, 1.0);
+  const double v = speed + spread * unit(rng), angle = 3.14159 * unit(rng);
+  const double omega = unit(rng) < 0.0 ? DELIVERY_OMEGA : -DELIVERY_OMEGA;
+  return movingLocus(x + offset * unit(rng), y + offset * unit(rng), v * std::sin(angle),
+                     v * std::cos(angle), omega);
+}
+
+// Targets on and beside random paths: a predicted contact is the first row of contact (or the
+// next, where the first is a hair inside 2R); few contacts ahead are missed (grazing ones, and
+// those the curl brings in from beyond the line's 2R band).
+TEST(ContactPrediction, HitStepsFindsTheFirstRowOfContact) {
+  std::mt19937 rng(7);
+  int contacts = 0, exact = 0, missedAhead = 0;
+  for (int n = 0; n < 1000; ++n) {
+    const StoneLocus m = randomStone(rng, 2.3, 7.0, 11.0, 9.0, 0.0);
+    const TrajectoryPoint p =
+        stepsAhead(m, static_cast<int32_t>(rng() % (m.cur.stepsLeft - 1)) + 1);
+    const double side = 0.7 * (rng() % 1000 / 1000.0 - 0.5);
+    const StoneLocus target =
+        movingLocus(p.x + side * p.vy * p.invSpeed, p.y - side * p.vx * p.invSpeed, 0.0, 0.0);
+    const int32_t predicted = hitSteps(m, target.cur.x, target.cur.y);
+    const int32_t actual = bruteContact(m, target);
+    if (predicted == STEPS_NEVER) {
+      missedAhead += actual > 0 && actual != STEPS_NEVER;
+      continue;
+    }
+    const double gapAtFirst = gap2(stepsAhead(m, actual), target.cur) - CONTACT_DIST_SQ;
+    ASSERT_TRUE(predicted == actual || (predicted == actual + 1 && gapAtFirst > -1e-4)) << n;
+    ++contacts;
+    exact += predicted == actual;
+  }
+  EXPECT_GT(contacts, 700);
+  EXPECT_GE(exact, contacts * 99 / 100);
+  EXPECT_LT(missedAhead, 30);
+}
+
+TEST(ContactPrediction, HitStepsRefusesTargetsBehindOrOffItsLine) {
+  const StoneLocus m = movingLocus(2.375, 11.5, 0.0, -20.0);
+  // Behind the stone, touching now or not, or beside the path by more than 2R: never.
+  EXPECT_EQ(hitSteps(m, 2.375, 11.9), STEPS_NEVER);
+  EXPECT_EQ(hitSteps(m, 2.375, 11.6), STEPS_NEVER);
+  EXPECT_EQ(hitSteps(m, 2.075, 9.0), STEPS_NEVER);
+  // 0.12 m outside the bulge of the curled path, a target more than 2R off the line to the
+  // stop is never hit, though the stone passes within 0.12 m; 0.12 m inside it is.
+  const double dx = (m.stopX - m.cur.x) * m.cur.invDist, dy = (m.stopY - m.cur.y) * m.cur.invDist;
+  const auto offLine = [&](const TrajectoryPoint& p) {
+    return std::fabs((p.y - m.cur.y) * dx - (p.x - m.cur.x) * dy);
+  };
+  TrajectoryPoint bulge = m.cur;
+  for (int32_t t = 0; t <= m.cur.stepsLeft; ++t) {
+    if (offLine(stepsAhead(m, t)) > offLine(bulge)) bulge = stepsAhead(m, t);
+  }
+  const StoneLocus outside = movingLocus(bulge.x - 0.12, bulge.y, 0.0, 0.0);
+  const StoneLocus inside = movingLocus(bulge.x + 0.12, bulge.y, 0.0, 0.0);
+  ASSERT_GT(offLine(outside.cur), TWO_RADII);
+  ASSERT_NE(bruteContact(m, outside), STEPS_NEVER);
+  EXPECT_EQ(hitSteps(m, outside.cur.x, outside.cur.y), STEPS_NEVER);
+  EXPECT_EQ(hitSteps(m, inside.cur.x, inside.cur.y), bruteContact(m, inside));
+}
+
+// Random pairs: a predicted contact is real, never before the first touch and nearly always at
+// it, the same for both orders; lines meeting behind a stone (chases) are never: under half.
+TEST(ContactPrediction, PairStepsFindsContactsOfRandomPairs) {
+  std::mt19937 rng(9);
+  int contacts = 0, exact = 0, ahead = 0, missedAhead = 0;
+  for (int n = 0; n < 2000; ++n) {
+    const StoneLocus a = randomStone(rng, 2.0, 5.5, 6.0, 5.0, 0.5);
+    const StoneLocus b = randomStone(rng, 2.0, 5.5, 6.0, 5.0, 0.5);
+    const int32_t predicted = pairSteps(a, b), actual = bruteContact(a, b);
+    ASSERT_EQ(predicted, pairSteps(b, a)) << n;
+    ahead += actual > 0 && actual != STEPS_NEVER;
+    if (predicted == STEPS_NEVER) {
+      missedAhead += actual > 0 && actual != STEPS_NEVER;
+      continue;
+    }
+    ASSERT_GE(predicted, actual) << n;
+    EXPECT_LT(gap2(stepsAhead(a, predicted), stepsAhead(b, predicted)), CONTACT_DIST_SQ) << n;
+    ++contacts;
+    exact += predicted == actual;
+  }
+  EXPECT_GT(contacts, 200);
+  EXPECT_GE(exact, contacts * 97 / 100);
+  EXPECT_LT(missedAhead, ahead / 2);
+}
+
+TEST(ContactPrediction, PairStepsEdgeCases) {
+  // The jump lands where the stones already overlap: the answer is the jump itself, past the
+  // first touch, without walking back.
+  StoneLocus a = movingLocus(1.555, 5.516, 5.798, -3.903, DELIVERY_OMEGA);
+  StoneLocus b = movingLocus(2.365, 5.774, 2.256, -4.504, -DELIVERY_OMEGA);
+  const int32_t jump = pairSteps(a, b);
+  EXPECT_GT(jump, bruteContact(a, b));
+  EXPECT_LT(gap2(stepsAhead(a, jump - 1), stepsAhead(b, jump - 1)), CONTACT_DIST_SQ);
+  // b creeps 1 cm and stops; a arrives long after: the walk plus hitSteps against b's stop.
+  a = movingLocus(1.0, 6.0, 6.0, 0.0);
+  b = movingLocus(2.2, 6.05, 0.0, -0.5);
+  EXPECT_GT(pairSteps(a, b), b.cur.stepsLeft);
+  EXPECT_EQ(pairSteps(a, b), bruteContact(a, b));
 }
 
 }  // namespace

@@ -1,392 +1,239 @@
+// The event-driven shot simulation, its collision world, and the reference simulation.
+
 #include "physics/simulate.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
-#include <limits>
+#include <complex>
+#include <cstring>
+#include <iterator>
+#include <random>
 
+#include "physics/reference_sim.h"
+#include "platform/shot_maker.h"
 #include "sim_support.h"
 
 namespace varrowmere {
 namespace {
 
-using test::aimDraw;
 using test::movingLocus;
-using test::PlacedStone;
 using test::positionWith;
-using test::stepsAhead;
-
-class ShotSimulation : public ::testing::Test {
- protected:
-  void SetUp() override { test::ensureMotionTables(); }
-
-  // Plays a locus on a position through loadStones and simulateShot; out starts as a copy
-  // of `in` with a marker in every stone slot, to show what the simulation leaves alone.
-  GameState play(const GameState& in, const StoneLocus& shot) {
-    StoneLocus stones[STONE_COUNT];
-    int32_t count = 0;
-    loadStones(in, stones, count);
-    GameState out = in;
-    for (auto& p : out.stonePos) p[0] = p[1] = -9.0f;
-    simulateShot(world, shot, stones, count, in, out);
-    return out;
-  }
-
-  SimWorld world;
-};
 
 void expectAt(const GameState& s, int i, double x, double y, double tolerance = 0.0) {
   EXPECT_NEAR(s.stonePos[i][0], x, tolerance) << "stone " << i;
   EXPECT_NEAR(s.stonePos[i][1], y, tolerance) << "stone " << i;
 }
 
-TEST_F(ShotSimulation, ShotOnAnEmptySheetEndsAtItsStopOrNowhere) {
-  StoneLocus draw;
-  ASSERT_TRUE(vec_to_locus_deliver(aimDraw(2.0, 5.5, false), draw));
-  GameState in = positionWith(5, (PlacedStone[]){{1, 0.0f, 0.0f}});
-  GameState out = play(in, draw);
-  TrajectoryPoint stop;
-  locusPoint(draw, draw.k, 0, stop);
-  expectAt(out, 5, static_cast<float>(stop.x), static_cast<float>(stop.y));
-  EXPECT_NEAR(stop.x, 2.0, 1e-3);
-  EXPECT_NEAR(stop.y, 5.5, 1e-3);
-  for (int i = 0; i < 5; ++i) expectAt(out, i, 0.0, 0.0);
-  // Stones not delivered yet are the caller's.
-  for (int i = 6; i < STONE_COUNT; ++i) expectAt(out, i, -9.0, -9.0);
-  EXPECT_EQ(out.shotNum, 6);
-  EXPECT_EQ(out.whiteToMove, !in.whiteToMove);
-
-  // Stopping behind the back line, or short of the hog line: nothing.
-  for (const double y : {2.6, 11.4}) {
-    StoneLocus miss;
-    ASSERT_TRUE(vec_to_locus_deliver(aimDraw(2.375, y, true), miss));
-    expectAt(play(in, miss), 5, 0.0, 0.0);
-  }
+// A stone moving down the centre line from y = 9 that stops near y.
+StoneLocus stoppingAt(double y) {
+  return movingLocus(2.375, 9.0, 0.0, -std::sqrt(2.0 * (9.0 - y) * DECEL_PER_STEP / STEP_DT));
 }
 
-TEST_F(ShotSimulation, FirstContactOutsideTheMovingAreaRemovesTheShotOnly) {
-  // The shot runs down just off the left edge of the sheet (x = 0.05) and first touches a
-  // stone at the edge; there it is out of the moving area: removed, nothing moves.
-  const GameState in = positionWith(2, (PlacedStone[]){{0, 0.2f, 6.0f}, {1, 2.375f, 4.88f}});
+GameState play(const GameState& in, const StoneLocus& shot) {
+  SimWorld world;
+  return test::play(world, in, shot);
+}
+
+// The shot ends at its stop; stones delivered before it that are out of play stay out, those
+// not delivered yet (7, on the shot's path) are neither met nor written.
+TEST(ShotSimulation, ShotThatTouchesNothingEndsAtItsStop) {
+  const TrajectoryPoint stop = test::stepsAhead(stoppingAt(5.5), STEPS_NEVER);
+  const GameState in = positionWith(5, {{1, 0.0f, 0.0f}, {7, 2.375f, 6.0f}});
+  const GameState out = play(in, stoppingAt(5.5));
+  expectAt(out, 5, static_cast<float>(stop.x), static_cast<float>(stop.y));
+  for (int i = 0; i < STONE_COUNT; ++i) {
+    if (i != 5) expectAt(out, i, i == 7 ? 2.375f : 0.0f, i == 7 ? 6.0f : 0.0f);
+  }
+  EXPECT_TRUE(out.shotNum == 6 && out.whiteToMove == !in.whiteToMove);
+  // At y = 3.0 a stone at rest is in play and a moving one is not: a shot that stops there
+  // stays on an empty sheet, and is removed where stones at rest make it look for contacts.
+  const TrajectoryPoint back = test::stepsAhead(stoppingAt(3.0), STEPS_NEVER);
+  ASSERT_TRUE(back.y > FINAL_Y_MIN && back.y < BACK_LIMIT_Y);
+  expectAt(play(in, stoppingAt(3.0)), 5, static_cast<float>(back.x), static_cast<float>(back.y));
+  const GameState after = play(positionWith(5, {{0, 0.5f, 3.0f}}), stoppingAt(3.0));
+  expectAt(after, 5, 0.0, 0.0);
+  expectAt(after, 0, 0.5f, 3.0f);
+}
+
+// Running just off the sheet (x = 0.05), the shot first touches a stone at the edge while
+// outside the moving area: it is removed and nothing moves.
+TEST(ShotSimulation, FirstContactOutsideTheMovingAreaRemovesTheShotOnly) {
+  const GameState in = positionWith(2, {{0, 0.2f, 6.0f}, {1, 2.375f, 4.88f}});
   const StoneLocus shot = movingLocus(0.05, 9.0, 0.0, -9.0, -DELIVERY_OMEGA);
-  const int32_t contact = hitSteps(shot, 0.2f, 6.0f);
-  ASSERT_NE(contact, STEPS_NEVER);
-  ASSERT_LT(contact, hitSteps(shot, 2.375f, 4.88f));
+  ASSERT_LT(hitSteps(shot, 0.2f, 6.0f), hitSteps(shot, 2.375f, 4.88f));
   const GameState out = play(in, shot);
   expectAt(out, 2, 0.0, 0.0);
   expectAt(out, 0, 0.2f, 6.0f);
   expectAt(out, 1, 2.375f, 4.88f);
-
-  // The same on the sheet (x = 0.2 + 0.1): the stone is hit.
-  const GameState hit = play(in, movingLocus(0.3, 9.0, 0.0, -9.0, -DELIVERY_OMEGA));
-  EXPECT_GT(std::fabs(hit.stonePos[0][1] - 6.0f) + std::fabs(hit.stonePos[0][0] - 0.2f), 0.1);
 }
 
-TEST_F(ShotSimulation, TakeoutOnASingleStoneEndsAfterOneContact) {
-  const GameState in = positionWith(1, (PlacedStone[]){{0, 2.3f, 4.9f}});
-  const StoneLocus shot = movingLocus(2.375, 8.0, 0.0, -12.0);
-  const GameState out = play(in, shot);
-
-  // By hand: jump to the contact, one collision, both slide to their stops.
-  StoneLocus delivered = shot, target;
-  StoneLocus stones[STONE_COUNT];
-  int32_t count = 0;
-  loadStones(in, stones, count);
-  target = stones[0];
-  const int32_t steps = hitSteps(delivered, target.cur.x, target.cur.y);
-  ASSERT_NE(steps, STEPS_NEVER);
-  readLocus(delivered, delivered.cur.stepsLeft - steps);
-  SimWorld fresh;
-  fresh.collideTwo(delivered, target);
-  readLocus(delivered, 0);
-  readLocus(target, 0);
-  expectAt(out, 1, static_cast<float>(delivered.cur.x), static_cast<float>(delivered.cur.y));
-  ASSERT_TRUE(inFinalPlayArea(delivered.cur.x, delivered.cur.y));
-  // The target went out of play.
-  EXPECT_LT(target.cur.y, BACK_LIMIT_Y);
-  expectAt(out, 0, 0.0, 0.0);
-
-  // A far stone makes the events run; it is not touched and nothing else changes.
-  const GameState in3 = positionWith(2, (PlacedStone[]){{0, 2.3f, 4.9f}, {1, 0.4f, 10.5f}});
-  const GameState out3 = play(in3, shot);
-  expectAt(out3, 2, out.stonePos[1][0], out.stonePos[1][1], 1e-6);
-  expectAt(out3, 1, 0.4f, 10.5f);
-}
-
-TEST_F(ShotSimulation, TwoContactsInTheSameStepAreResolvedTogether) {
-  // Two stones placed symmetrically on both sides of the path: touched in the same step.
-  const StoneLocus shot = movingLocus(2.375, 7.0, 0.0, -8.0);
-  const TrajectoryPoint p = stepsAhead(shot, 60);
-  const double nx = -p.vy * p.invSpeed, ny = p.vx * p.invSpeed;
-  const double ux = p.vx * p.invSpeed, uy = p.vy * p.invSpeed;
-  const auto lx = static_cast<float>(p.x + 0.2 * nx + 0.25 * ux);
-  const auto ly = static_cast<float>(p.y + 0.2 * ny + 0.25 * uy);
-  const auto rx = static_cast<float>(p.x - 0.2 * nx + 0.25 * ux);
-  const auto ry = static_cast<float>(p.y - 0.2 * ny + 0.25 * uy);
-  const GameState in = positionWith(2, (PlacedStone[]){{0, lx, ly}, {1, rx, ry}});
-  ASSERT_EQ(hitSteps(shot, lx, ly), hitSteps(shot, rx, ry));
-  const GameState out = play(in, shot);
-
-  // By hand: the three stones in one Box2D step (slot order), then the events.
-  StoneLocus loci[STONE_COUNT];
-  int32_t count = 0;
-  loadStones(in, loci, count);
-  loci[2] = shot;
-  loci[2].stoneIndex = 2;
-  loci[2].stateIndex = 2;
-  ContactMatrix matrix;
-  for (auto& row : matrix)
-    for (int32_t& e : row) e = STEPS_NEVER;
-  StoneLocus* resting[2] = {&loci[0], &loci[1]};
-  predictShotContacts(loci[2], resting, 2, matrix);
-  StoneLocus* moving[1] = {&loci[2]};
-  EventFlags flags;
-  int32_t steps = 0;
-  int i = 0, j = 0;
-  ASSERT_EQ(earliestContact(moving, 1, loci, 3, matrix, steps, i, j, flags), CONTACT_SEVERAL);
-  EXPECT_EQ(flags[0] + flags[1] + flags[2], 3);
-  readLocus(loci[2], loci[2].cur.stepsLeft - steps);
-  SimWorld fresh;
-  StoneLocus* all[3] = {&loci[0], &loci[1], &loci[2]};
-  fresh.collideMany(all, 3);
-  runEvents(fresh, loci, 3, matrix);
-  GameState expected = in;
-  buildResultState(loci, 3, in, expected);
-  for (int s = 0; s < 3; ++s) expectAt(out, s, expected.stonePos[s][0], expected.stonePos[s][1]);
-  // Both stones were driven apart, to either side.
-  EXPECT_GT(std::hypot(out.stonePos[0][0] - lx, out.stonePos[0][1] - ly), 0.3);
-  EXPECT_GT(std::hypot(out.stonePos[1][0] - rx, out.stonePos[1][1] - ry), 0.3);
-}
-
-TEST_F(ShotSimulation, FreeGuardZoneRuleProtectsOnlyTheOpponentsGuardsOnTheFirstFourShots) {
-  const float guardX = 2.375f, guardY = 8.0f;
-  ASSERT_TRUE(inFreeGuardZone(guardX, guardY));
-  // Every stone already delivered is a guard; after the shot each is knocked out of play.
+// On shots 0 to 3 an opponent's stone that was in the free guard zone and is no longer is
+// put back; the thrower's own stones and everything on later shots stay where they went.
+TEST(ShotSimulation, FreeGuardZoneRuleProtectsTheOpponentsGuardsOnTheFirstFourShots) {
   for (int32_t shotNum = 1; shotNum <= 5; ++shotNum) {
-    GameState in;
+    GameState in, out;
     in.shotNum = shotNum;
-    StoneLocus loci[STONE_COUNT];
+    StoneLocus loci[STONE_COUNT];  // all at (0, 0): knocked out
     for (int i = 0; i <= shotNum; ++i) {
-      in.stonePos[i][0] = guardX + 0.3f * static_cast<float>(i) - 0.6f;
-      in.stonePos[i][1] = guardY;
+      in.stonePos[i][0] = 1.775f + 0.3f * static_cast<float>(i);
+      in.stonePos[i][1] = 8.0f;
       loci[i].stateIndex = i;
-      loci[i].cur.x = 0.0;
-      loci[i].cur.y = 0.0;
     }
-    loci[shotNum].cur.x = 2.375;
-    loci[shotNum].cur.y = 5.0;
-    GameState out;
     buildResultState(loci, shotNum + 1, in, out);
     for (int i = 0; i < shotNum; ++i) {
-      const bool opponent = i % 2 != shotNum % 2;
-      const bool restored = opponent && shotNum < FREE_GUARD_SHOTS;
-      EXPECT_EQ(out.stonePos[i][0], restored ? in.stonePos[i][0] : 0.0f)
-          << "shot " << shotNum << " stone " << i;
-      EXPECT_EQ(out.stonePos[i][1], restored ? in.stonePos[i][1] : 0.0f)
-          << "shot " << shotNum << " stone " << i;
+      const float kept = i % 2 != shotNum % 2 && shotNum < 4 ? 1.0f : 0.0f;
+      expectAt(out, i, kept * in.stonePos[i][0], kept * in.stonePos[i][1]);
     }
-    expectAt(out, shotNum, 2.375, 5.0, 1e-6);
   }
-
-  // A guard moved within the zone stays moved; a stone in the house is not a guard.
-  GameState in = positionWith(2, (PlacedStone[]){{1, guardX, guardY}});
-  in.stonePos[0][0] = 2.375f;
-  in.stonePos[0][1] = 4.88f;
-  StoneLocus loci[3];
-  loci[0].stateIndex = 0;
-  loci[1].stateIndex = 1;
-  loci[1].cur.x = 1.5;
-  loci[1].cur.y = 9.0;
-  loci[2].stateIndex = 2;
+  // Shot 3: the opponent's stone in the house is no guard; one moved within the zone stays.
+  const GameState in = positionWith(3, {{0, 2.375f, 4.88f}, {2, 2.375f, 8.0f}});
+  StoneLocus loci[4];
+  for (int i = 0; i < 4; ++i) loci[i].stateIndex = i;
+  loci[2].cur.x = 1.5;
+  loci[2].cur.y = 9.0;
   GameState out;
-  buildResultState(loci, 3, in, out);
-  expectAt(out, 1, 1.5, 9.0, 1e-6);
-  // Stone 0 belongs to the thrower anyway, and stone 2 (the shot, at (0, 0)) is out.
+  buildResultState(loci, 4, in, out);
+  expectAt(out, 2, 1.5, 9.0, 1e-6);
   expectAt(out, 0, 0.0, 0.0);
-  expectAt(out, 2, 0.0, 0.0);
-
-  // End to end: shot 1 takes out the opponent's centre guard, which is put back; the same
-  // takeout on shot 4 removes it.
-  const StoneLocus takeout = movingLocus(2.375, 11.0, 0.0, -14.0);
-  const GameState guarded = positionWith(1, (PlacedStone[]){{0, guardX, guardY}});
-  const GameState after = play(guarded, takeout);
-  expectAt(after, 0, guardX, guardY);
-  EXPECT_EQ(after.shotNum, 2);
-  const GameState late = positionWith(4, (PlacedStone[]){{1, guardX, guardY}});
-  expectAt(play(late, takeout), 1, 0.0, 0.0);
 }
 
-TEST_F(ShotSimulation, ShotNumberAndTurnAlwaysAdvance) {
-  const StoneLocus shots[] = {movingLocus(2.375, 8.0, 0.0, -12.0),
-                              movingLocus(2.375, 8.0, 0.0, -3.0), movingLocus(0.05, 9.0, 0.0, -9.0),
-                              movingLocus(4.5, 9.0, 3.0, -3.0)};
-  for (const StoneLocus& shot : shots) {
-    for (int32_t shotNum = 0; shotNum < STONE_COUNT; ++shotNum) {
-      for (const bool white : {false, true}) {
-        GameState in = positionWith(shotNum, (PlacedStone[]){{0, 2.3f, 4.9f}, {1, 2.4f, 5.6f}});
-        in.whiteToMove = white;
-        const GameState out = play(in, shot);
-        EXPECT_EQ(out.shotNum, shotNum + 1);
-        EXPECT_EQ(out.whiteToMove, !white);
-      }
-    }
-  }
-}
-
-TEST_F(ShotSimulation, EarliestContactBreaksTiesAsWritten) {
-  // Slots 0, 2, 3 move; 1 and 4 rest.
+// The earliest entry wins; one equal to it flags every stone of the tied contacts, an earlier
+// one later replaces the tie. Slots 0, 2 and 3 move; each case adds an entry to those before.
+TEST(ShotSimulation, EarliestContactFlagsTiedContactsTogether) {
   StoneLocus loci[5];
   for (int s = 0; s < 5; ++s) {
     loci[s].stoneIndex = s;
-    loci[s].cur.moving = (s == 0 || s == 2 || s == 3) ? 1 : 0;
+    loci[s].cur.moving = s == 0 || s == 2 || s == 3;
   }
   StoneLocus* moving[3] = {&loci[0], &loci[2], &loci[3]};
   ContactMatrix matrix;
-  const auto reset = [&matrix] {
-    for (auto& row : matrix)
-      for (int32_t& e : row) e = STEPS_NEVER;
-  };
-  const auto set = [&matrix](int a, int b, int32_t t) { matrix[a][b] = matrix[b][a] = t; };
+  for (auto& row : matrix) std::fill(std::begin(row), std::end(row), STEPS_NEVER);
   EventFlags flags;
-  int32_t steps = 0;
-  int i = 0, j = 0;
-  const auto flagged = [&flags] {
-    int mask = 0;
-    for (int s = 0; s < STONE_COUNT; ++s) mask |= flags[s] ? 1 << s : 0;
-    return mask;
+  std::fill(std::begin(flags), std::end(flags), 1);
+  const int N = CONTACT_NONE, ONE = CONTACT_ONE, SEVERAL = CONTACT_SEVERAL, NEVER = STEPS_NEVER;
+  // a, b, their entry; the result, steps, i, j and the flagged stones.
+  const int cases[][8] = {
+      {0, 0, NEVER, N, NEVER, -1, -1, 0},       {0, 1, 10, ONE, 10, 0, 1, 0b00011},
+      {2, 4, 10, SEVERAL, 10, -1, -1, 0b10111}, {3, 4, 5, ONE, 5, 3, 4, 0b11000},
+      {0, 2, 4, ONE, 4, 0, 2, 0b00101},  // a pair of moving stones counts once
+      {3, 1, 4, SEVERAL, 4, -1, -1, 0b01111},
   };
-
-  reset();
-  for (uint8_t& f : flags) f = 1;
-  EXPECT_EQ(earliestContact(moving, 3, loci, 5, matrix, steps, i, j, flags), CONTACT_NONE);
-  EXPECT_EQ(steps, STEPS_NEVER);
-  EXPECT_EQ(flagged(), 0);
-
-  set(0, 1, 10);
-  set(2, 4, 20);
-  EXPECT_EQ(earliestContact(moving, 3, loci, 5, matrix, steps, i, j, flags), CONTACT_ONE);
-  EXPECT_EQ(steps, 10);
-  EXPECT_EQ(i, 0);
-  EXPECT_EQ(j, 1);
-  EXPECT_EQ(flagged(), 0b00011);
-
-  set(2, 4, 10);
-  EXPECT_EQ(earliestContact(moving, 3, loci, 5, matrix, steps, i, j, flags), CONTACT_SEVERAL);
-  EXPECT_EQ(steps, 10);
-  EXPECT_EQ(i, -1);
-  EXPECT_EQ(j, -1);
-  EXPECT_EQ(flagged(), 0b10111);
-
-  // A later, earlier contact replaces the tie.
-  set(3, 4, 5);
-  EXPECT_EQ(earliestContact(moving, 3, loci, 5, matrix, steps, i, j, flags), CONTACT_ONE);
-  EXPECT_EQ(steps, 5);
-  EXPECT_EQ(i, 3);
-  EXPECT_EQ(j, 4);
-  EXPECT_EQ(flagged(), 0b11000);
-
-  // A pair of moving stones counts once (no tie with itself); three-way ties flag all.
-  reset();
-  set(0, 2, 7);
-  EXPECT_EQ(earliestContact(moving, 3, loci, 5, matrix, steps, i, j, flags), CONTACT_ONE);
-  EXPECT_EQ(i, 0);
-  EXPECT_EQ(j, 2);
-  set(3, 1, 7);
-  set(2, 4, 7);
-  EXPECT_EQ(earliestContact(moving, 3, loci, 5, matrix, steps, i, j, flags), CONTACT_SEVERAL);
-  EXPECT_EQ(flagged(), 0b11111);
-  EXPECT_EQ(steps, 7);
+  for (const auto& c : cases) {
+    matrix[c[0]][c[1]] = matrix[c[1]][c[0]] = c[2];
+    int32_t steps = 0;
+    int i = 0, j = 0, mask = 0;
+    EXPECT_EQ(earliestContact(moving, 3, loci, 5, matrix, steps, i, j, flags), c[3]);
+    for (int s = 0; s < STONE_COUNT; ++s) mask |= flags[s] ? 1 << s : 0;
+    EXPECT_TRUE(steps == c[4] && i == c[5] && j == c[6] && mask == c[7]) << c[0] << " " << c[1];
+  }
 }
 
-TEST_F(ShotSimulation, RemovalAndElapsedStepsKeepTheMatrixConsistent) {
-  StoneLocus loci[3];
-  for (int s = 0; s < 3; ++s) {
-    loci[s].stoneIndex = s;
-    loci[s].cur.moving = 1;
-    loci[s].cur.x = 2.0;
-    loci[s].cur.y = 6.0;
+// A thin hit spins the shooter (curl sign +1) the other way: collideTwo's model step turns it
+// by the curl it had (atan(CURL / speed) against collideMany, which adds no step), then it
+// rides the table of its new spin.
+TEST(CollisionWorld, ModelStepAfterAContactTurnsWithTheCurlTheStoneHad) {
+  StoneLocus two[2] = {movingLocus(2.375, 6.0, 0.0, -8.0), movingLocus(2.125, 5.86, 0.0, 0.0)};
+  two[1].mirror = two[1].omega = 0.0;  // at rest as loadStones leaves it: no curl, no spin
+  StoneLocus many[2] = {two[0], two[1]};
+  SimWorld().collideTwo(two[0], two[1]);
+  StoneLocus* list[2] = {&many[0], &many[1]};
+  SimWorld().collideMany(list, 2);
+  EXPECT_TRUE(two[0].omega < 0.0 && two[0].mirror == -1.0 && two[1].active == 1);
+  for (int i = 0; i < 2; ++i) {
+    const TrajectoryPoint &a = two[i].cur, &b = many[i].cur;
+    EXPECT_NEAR(b.speed - a.speed, DECEL_PER_STEP, 5e-5) << i;
+    const double turn = std::atan2(b.vx * a.vy - b.vy * a.vx, b.vx * a.vx + b.vy * a.vy);
+    EXPECT_NEAR(turn, i == 0 ? std::atan2(CURL_PER_STEP, a.speed) : 0.0, 1e-6) << i;
   }
-  loci[1].cur.y = 3.0;  // behind the back line's inner limit
-  StoneLocus* moving[3] = {&loci[0], &loci[1], &loci[2]};
-  ContactMatrix matrix;
-  for (auto& row : matrix)
-    for (int32_t& e : row) e = 40;
-  matrix[0][2] = matrix[2][0] = STEPS_NEVER;
-  EventFlags flags = {1, 1, 1};
-  removeOutOfPlay(moving, 3, flags, matrix, 3);
-  EXPECT_EQ(loci[1].cur.x, 0.0);
-  EXPECT_EQ(loci[1].cur.y, 0.0);
-  EXPECT_EQ(loci[1].cur.moving, 0);
-  EXPECT_EQ(flags[1], 0);
-  EXPECT_EQ(flags[0] + flags[2], 2);
-  for (int s = 0; s < 3; ++s) {
-    EXPECT_EQ(matrix[1][s], STEPS_NEVER);
-    EXPECT_EQ(matrix[s][1], STEPS_NEVER);
-  }
-  EXPECT_EQ(loci[0].cur.y, 6.0);
-
-  subtractElapsed(matrix, 3, 15);
-  EXPECT_EQ(matrix[0][0], 25);
-  EXPECT_EQ(matrix[0][2], STEPS_NEVER);
-  EXPECT_EQ(matrix[1][0], STEPS_NEVER);
-  EXPECT_EQ(matrix[0][3], 40);  // outside slots 0..n-1
 }
 
-TEST_F(ShotSimulation, LoadStonesBuildsRestingLociInDeliveryOrder) {
-  GameState gs =
-      positionWith(6, (PlacedStone[]){{0, 2.0f, 5.0f}, {2, 1.0f, 6.0f}, {5, 3.0f, 4.0f}});
-  gs.stonePos[7][0] = 2.2f;  // not delivered yet: ignored
-  gs.stonePos[7][1] = 5.2f;
-  StoneLocus stones[STONE_COUNT];
-  stones[1].k = 321;
-  int32_t count = -1;
-  loadStones(gs, stones, count);
-  ASSERT_EQ(count, 3);
-  const int expectedState[3] = {0, 2, 5};
-  for (int c = 0; c < 3; ++c) {
-    EXPECT_EQ(stones[c].stoneIndex, c);
-    EXPECT_EQ(stones[c].stateIndex, expectedState[c]);
-    EXPECT_EQ(stones[c].cur.x, gs.stonePos[expectedState[c]][0]);
-    EXPECT_EQ(stones[c].cur.moving, 0);
-    EXPECT_EQ(stones[c].cur.stepsLeft, 0);
-    EXPECT_EQ(stones[c].cur.invSpeed, INVERSE_OF_ZERO);
-    EXPECT_EQ(stones[c].mirror, 0.0);
-    EXPECT_EQ(stones[c].active, 0);
+// The pair step gives the bits of Box2D's world for two stones at and near contact: speeds up
+// to a fast takeout's, both curls, stones at rest and moving.
+TEST(PairStep, GivesTheWorldsBits) {
+  SimWorld pair, world;
+  world.usePairStep(false);
+  std::mt19937_64 rng(20261207);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  const auto velocity = [&](double top) { return std::polar(top * unit(rng), 6.2832 * unit(rng)); };
+  int32_t differing = 0;
+  for (int t = 0; t < 5000; ++t) {
+    const auto at = std::complex(0.3 + 4.1 * unit(rng), 3.3 + 8.0 * unit(rng));
+    const auto v = velocity(t % 3 == 0 ? 30.0 : 5.0);
+    const auto gap = std::polar(0.26 + 0.05 * unit(rng), 6.2832 * unit(rng));
+    const auto w = t % 2 == 0 ? std::complex(0.0, 0.0) : velocity(3.0);
+    StoneLocus a = movingLocus(at.real(), at.imag(), v.real(), v.imag(), 0.2 * unit(rng) - 0.1);
+    StoneLocus b = movingLocus(at.real() + gap.real(), at.imag() + gap.imag(), w.real(), w.imag(),
+                               t % 5 == 0 ? -DELIVERY_OMEGA : 0.0);
+    StoneLocus a2 = a, b2 = b;
+    pair.collideTwo(a, b);
+    world.collideTwo(a2, b2);
+    differing += std::memcmp(&a, &a2, sizeof(a)) != 0 || std::memcmp(&b, &b2, sizeof(b)) != 0;
   }
-  EXPECT_EQ(stones[1].k, 321);  // other fields are left as they were
+  EXPECT_EQ(differing, 0);
 }
 
-TEST_F(ShotSimulation, WildPositionsAndShotsNeitherCrashNorHang) {
-  const float nan = std::numeric_limits<float>::quiet_NaN();
-  const float inf = std::numeric_limits<float>::infinity();
-  const float big = std::numeric_limits<float>::max();
-  const float values[] = {nan, inf, -inf, big, -big, 1e6f, 2.375f, 4.88f, 5.0f, 0.0f, -3.0f};
-  StoneLocus shots[4];
-  vec_to_locus_deliver(aimDraw(2.375, 4.88, false), shots[0]);
-  vec_to_locus_deliver(ShotVector{0.0f, -40.0f, true}, shots[1]);
-  shots[2] = movingLocus(2.375, 6.0, 0.0, -20.0);
-  shots[3] = movingLocus(2.375, 6.0, 0.0, -20.0);
-  shots[3].cur.x = nan;
-  shots[3].k = -5;
-  uint32_t seed = 1;
-  const auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
-  for (int round = 0; round < 300; ++round) {
+ShotVector hit(float x, float y, float power, bool spin) {
+  ShotVector shot;
+  EXPECT_TRUE(CreateHitShot({x, y, spin}, power, &shot));
+  return shot;
+}
+
+// Draws of both spins, a raise, a hit and roll, a double takeout, a stone driven off the side,
+// a shot meeting two stones in the same step (resolved in one Box2D step): the reference keeps
+// the expected stones in play, the event-driven simulation the same, each within 1 cm.
+TEST(ReferenceSimulation, EventDrivenSimulationAgrees) {
+  const float between[][2] = {{2.56857038f, 6.06194115f}, {2.17019343f, 6.02594376f}};
+  const StoneLocus twoAtOnce = test::delivered(hit(2.375f, 6.0f, 4.0f, false));
+  ASSERT_EQ(hitSteps(twoAtOnce, between[0][0], between[0][1]),
+            hitSteps(twoAtOnce, between[1][0], between[1][1]));
+  const struct {
     GameState in;
-    in.shotNum = static_cast<int32_t>(next() % 17);
-    for (int i = 0; i < STONE_COUNT; ++i) {
-      // Mostly a crowded house with every stone overlapping others, some wild values.
-      const uint32_t r = next();
-      in.stonePos[i][0] =
-          r % 5 == 0 ? values[next() % 11] : 2.3f + 0.01f * static_cast<float>(r % 7);
-      in.stonePos[i][1] =
-          r % 7 == 0 ? values[next() % 11] : 4.8f + 0.01f * static_cast<float>(r % 11);
+    ShotVector shot;
+    uint32_t removed;  // stones the shot takes out of play
+  } cases[] = {
+      {positionWith(5, {{2, 2.375f, 3.0f}}), {-0.8f, -29.4f, false}, 0},
+      {positionWith(5, {{2, 2.375f, 3.0f}}), {0.8f, -29.4f, true}, 0},
+      {positionWith(5, {{0, 2.375f, 7.5f}}), hit(2.375f, 7.79f, 8.0f, false), 0},
+      {positionWith(5, {{0, 2.375f, 4.88f}, {1, 1.4f, 6.5f}}), hit(2.475f, 5.16f, 9.0f, true), 0b1},
+      {positionWith(5, {{0, 2.375f, 5.5f}, {2, 2.5f, 4.5f}, {3, 1.2f, 8.0f}}),
+       hit(2.25f, 5.8f, 14.0f, false), 0b101},
+      {positionWith(5, {{1, 0.3f, 6.0f}}), hit(0.45f, 6.2f, 10.0f, true), 0b10},
+      {positionWith(5, {{0, between[0][0], between[0][1]}, {1, between[1][0], between[1][1]}}),
+       hit(2.375f, 6.0f, 4.0f, false), 0}};
+  SimWorld world;
+  for (const auto& c : cases) {
+    const GameState fast = test::play(world, c.in, test::delivered(c.shot));
+    GameState slow;
+    simulateReference(c.in, c.shot, slow);
+    EXPECT_TRUE(slow.shotNum == 6 && slow.whiteToMove == !c.in.whiteToMove);
+    for (int i = 0; i <= 5; ++i) {
+      EXPECT_EQ(stoneInPlay(slow, i), i == 5 || (stoneInPlay(c.in, i) && !(c.removed >> i & 1)));
+      EXPECT_EQ(stoneInPlay(fast, i), stoneInPlay(slow, i)) << i;
+      EXPECT_LT(std::hypot(fast.stonePos[i][0] - slow.stonePos[i][0],
+                           fast.stonePos[i][1] - slow.stonePos[i][1]),
+                0.01)
+          << i;
     }
-    const GameState out = play(in, shots[round % 4]);
-    EXPECT_EQ(out.shotNum, in.shotNum + 1);
-    for (int i = 0; i < std::min(out.shotNum, STONE_COUNT); ++i) {
-      const float x = out.stonePos[i][0], y = out.stonePos[i][1];
-      EXPECT_TRUE((x == 0.0f && y == 0.0f) || inFinalPlayArea(x, y)) << round << " " << i;
+  }
+}
+
+// A path for every stone that moved, shooter first, from where it started (a struck stone
+// where it lay) in samples at most PATH_SAMPLE_STEPS apart to where it stopped or left play.
+TEST(ReferenceSimulation, RecordsThePathOfEveryStoneThatMoves) {
+  const GameState in = positionWith(5, {{0, 2.375f, 5.5f}, {2, 2.5f, 4.5f}, {3, 1.2f, 8.0f}});
+  GameState out;
+  ShotPaths paths;
+  simulateReference(in, hit(2.25f, 5.8f, 14.0f, false), out, paths);
+  ASSERT_EQ(paths.size(), 3u);
+  EXPECT_TRUE(paths[0].stone == 5 && paths[0].points.front().y == float(DELIVERY_Y));
+  EXPECT_EQ(paths[0].points.back().y, out.stonePos[5][1]);
+  for (const StonePath& path : paths) {
+    for (std::size_t i = 1; i < path.points.size(); ++i) {
+      const int32_t gap = path.points[i].step - path.points[i - 1].step;
+      EXPECT_TRUE(gap > 0 && gap <= PATH_SAMPLE_STEPS) << path.stone;
     }
+    if (path.stone == 5) continue;
+    EXPECT_EQ(path.points.front().y, in.stonePos[path.stone][1]);
+    EXPECT_FALSE(inMovingArea(path.points.back().x, path.points.back().y));
   }
 }
 

@@ -37,7 +37,8 @@ TEST(LineAssembler, TrailingPieceWaitsOnlyAfterAFullBlock) {
   EXPECT_EQ(seen, (Lines{"GO", "ISREADY"}));
   // A full block may have cut a line: its tail waits for the next read or the end of input.
   const std::string filler(READ_BLOCK_SIZE - 9, ' ');  // then "\nSETSTATE" fills the block
-  EXPECT_EQ(linesOf({filler + "\nSETSTATE", " 1 2", "\nGO"}), (Lines{filler, "SETSTATE 1 2", "GO"}));
+  EXPECT_EQ(linesOf({filler + "\nSETSTATE", " 1 2", "\nGO"}),
+            (Lines{filler, "SETSTATE 1 2", "GO"}));
   EXPECT_EQ(linesOf({filler + "\nSETSTATE", "1"}), (Lines{filler, "SETSTATE1"}));
 }
 

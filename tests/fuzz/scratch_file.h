@@ -1,31 +1,40 @@
 #pragma once
-// A file the fuzz targets write their input into, so that the data-file readers, which take
-// a name relative to dataDir, read it as they would read a data file.
+// A file the fuzz targets write their input into, for the data-file readers, which take a name
+// relative to dataDir (relative() resolves links on both sides). Unique by process and tag; in
+// the memory file system when there is one and TMPDIR is not set, as every input goes through it.
 
-#include <cstddef>
-#include <cstdint>
-#include <string>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+#include "tables/text_input.h"
 
 namespace varrowmere::fuzz {
 
 class ScratchFile {
  public:
-  // A file in the system's temporary folder, its name made unique by the process id and tag.
-  explicit ScratchFile(const char* tag);
-  ~ScratchFile();
-  ScratchFile(const ScratchFile&) = delete;
-  ScratchFile& operator=(const ScratchFile&) = delete;
+  explicit ScratchFile(const char* tag)
+      : path_m((std::getenv("TMPDIR") == nullptr && ::access("/dev/shm", W_OK) == 0
+                    ? std::filesystem::path("/dev/shm")
+                    : std::filesystem::temp_directory_path()) /
+               ("varrowmere-fuzz-" + std::to_string(::getpid()) + "-" + tag)),
+        name_m(std::filesystem::relative(path_m, dataDir).string()) {}
+  ~ScratchFile() { remove(); }
 
-  // Replaces the file's contents with the bytes given.
-  void write(const uint8_t* data, std::size_t size);
-  // Removes the file, so that a reader finds it missing.
-  void remove();
-  // The file's name relative to dataDir (a path of "../" up from the data folder).
+  // Replaces the contents; remove() makes the file missing.
+  void write(const uint8_t* data, std::size_t size) const {
+    std::FILE* file = std::fopen(path_m.c_str(), "wb");
+    if (file == nullptr || (size > 0 && std::fwrite(data, 1, size, file) != size)) std::abort();
+    std::fclose(file);
+  }
+  void remove() const { std::remove(path_m.c_str()); }
   const char* name() const { return name_m.c_str(); }
 
  private:
-  std::string path_m;
-  std::string name_m;
+  const std::filesystem::path path_m;
+  const std::string name_m;
 };
 
 }  // namespace varrowmere::fuzz

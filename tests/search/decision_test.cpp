@@ -1,8 +1,14 @@
+// The shot decision and the GO handler. A decision's search shows in the simulation count: one
+// ply (the time left is kept short) or the last stone simulates the 1484 sampled cells once.
+
 #include "driver/decision.h"
 
 #include <gtest/gtest.h>
 
-#include "driver/game_state.h"
+#include <chrono>
+#include <random>
+
+#include "driver/go.h"
 #include "platform/shot_maker.h"
 #include "search/search_threads.h"
 #include "support/start_up_tables.h"
@@ -11,124 +17,115 @@
 namespace varrowmere {
 namespace {
 
-ShotVector shotFor(float x, float y) {
+ShotVector target(float x, float y) {
   ShotVector shot;
   CreateShot(ShotTarget{x, y, false}, &shot);
   return shot;
 }
 
-bool sameShot(const ShotVector& a, const ShotVector& b) {
-  return a.vx == b.vx && a.vy == b.vy && a.spin == b.spin;
-}
+std::tuple<float, float, bool> key(const ShotVector& s) { return {s.vx, s.vy, s.spin}; }
 
-// Simulations of a one-ply search: the sampled cells of the four candidate sets.
-constexpr uint64_t ONE_PLY = 1484;
-
-class DecisionTest : public ::testing::Test {
+class Decision : public ::testing::Test {
  protected:
+  static void SetUpTestSuite() { testing_support::ensureStartUpTables(); }
   void SetUp() override {
-    testing_support::ensureStartUpTables();
-    gameState = GameState{};
-    gameState.lastEnd = 8;
-    remainingTime = 0.0;
+    gameState = GameState{.lastEnd = 8};
+    remainingTime = 10.0;
     timeShort = false;
     emptySheetStale[0] = emptySheetStale[1] = true;
   }
-  void TearDown() override { gameState = GameState{}; }
 
-  // Runs the decision and returns the simulations its search made: 0 when it played a fixed
-  // or remembered shot, one per sampled cell of the four sets for a one-ply search.
-  uint64_t decide(ShotVector& out) {
+  // Decides at shot and end; returns the simulations of the decision's search.
+  uint64_t decide(int32_t shot, int32_t end) {
+    gameState.shotNum = shot;
+    gameState.curEnd = end;
     const uint64_t before = searchSimulationCount();
     decideShot(out);
     return searchSimulationCount() - before;
   }
 
-  void place(int stone, float x, float y) {
-    gameState.stonePos[stone][0] = x;
-    gameState.stonePos[stone][1] = y;
-  }
+  ShotVector out;
+  const ShotVector centre = target(2.375f, 8.995f), draw = target(2.375f, 5.490000247955322f);
+  const ShotVector corner[2] = {target(1.46f, 8.995f), target(3.29f, 8.995f)};
 };
 
-TEST_F(DecisionTest, FirstStoneOfTheGameRestartsTheClockAndPlaysTheCentreGuard) {
-  ShotVector out;
-  EXPECT_EQ(decide(out), 0u);
-  EXPECT_EQ(remainingTime, INITIAL_THINKING_TIME);
-  EXPECT_FALSE(timeShort);
-  EXPECT_TRUE(sameShot(out, shotFor(CENTER_GUARD_X, GUARD_Y)));
-}
-
-TEST_F(DecisionTest, CornerGuardUnlessFourBehind) {
-  gameState.curEnd = 2;
-  gameState.shotNum = 1;
-  remainingTime = 10.0;  // keeps a search at depth 1
-  gameState.score[0] = 3;
-  const ShotVector left = shotFor(1.46f, GUARD_Y), right = shotFor(3.29f, GUARD_Y);
-  bool seen[2] = {false, false};
-  for (int i = 0; i < 40; ++i) {
-    ShotVector out;
-    decideShot(out);
-    ASSERT_TRUE(sameShot(out, left) || sameShot(out, right));
-    seen[sameShot(out, right) ? 1 : 0] = true;
-  }
-  // The corner is chosen at random: both appear in 40 tries but with chance 2^-39.
-  EXPECT_TRUE(seen[0] && seen[1]);
-
+TEST_F(Decision, OpeningGuardsBeforeEndSixUnlessFourAheadAndTheClockAtTheFirst) {
+  // The lead counts the scores before this shot, for the thrower: none at shot 0.
+  gameState.score[0] = 4;
+  EXPECT_EQ(decide(0, 2), 0u);
+  EXPECT_EQ(key(out), key(centre));
   gameState.score[0] = -4;
-  ShotVector out;
-  EXPECT_EQ(decide(out), ONE_PLY);
+  EXPECT_EQ(decide(1, 2), 1484u);
+  // Three ahead: the corner guard, at the corner the seeded random bit names (1, 0, 1, 0).
+  gameState.score[0] = -3;
+  seedRandomChoice(7);
+  std::mt19937 bits(7);
+  for (int k = 0; k < 4; ++k) {
+    EXPECT_EQ(decide(1, 2), 0u);
+    EXPECT_EQ(key(out), key(corner[bits() & 1u])) << k;
+  }
+  // The first stone of a game restarts the clock, also for the player whose first is shot 1.
+  remainingTime = 0.0;
+  timeShort = true;
+  EXPECT_EQ(decide(0, 0), 0u);
+  EXPECT_EQ(remainingTime, 438.0);
+  EXPECT_FALSE(timeShort);
+  remainingTime = 5.0;
+  decide(1, 0);
+  EXPECT_EQ(remainingTime, 438.0);
 }
 
-TEST_F(DecisionTest, LateEndsAskTheFreeGuardStatistics) {
-  gameState.curEnd = 7;
-  remainingTime = 10.0;
-  ShotVector out;
-  const uint64_t simulations = decide(out);
-  const bool guard = freeGuardTest(0, gameState.lastEnd - gameState.curEnd, 0).option == 0;
-  EXPECT_EQ(sameShot(out, shotFor(CENTER_GUARD_X, GUARD_Y)), guard);
-  EXPECT_EQ(simulations, guard ? 0u : ONE_PLY);
+TEST_F(Decision, FromEndSixTheStatisticsDecide) {
+  // Level at shot 1 of end 6, one and two ends left: the statistics answer differently.
+  const int32_t option[2] = {freeGuardTest(1, 1, 0).option, freeGuardTest(1, 2, 0).option};
+  ASSERT_NE(option[0], option[1]);
+  for (const int32_t endsLeft : {1, 2}) {
+    gameState.lastEnd = 6 + endsLeft;
+    const bool guard = option[endsLeft - 1] == 0;
+    EXPECT_EQ(decide(1, 6), guard ? 0u : 1484u) << endsLeft;
+    EXPECT_EQ(key(out) == key(corner[0]) || key(out) == key(corner[1]), guard) << endsLeft;
+  }
 }
 
-TEST_F(DecisionTest, LastStonesOnAnEmptySheetDrawWithoutSearching) {
-  gameState.curEnd = 3;
+TEST_F(Decision, AnEmptySheetGetsTheLastStoneDrawOrItsShotSearchedOncePerParity) {
+  // Stones not yet thrown do not count, and the draw comes before a remembered shot. A stone in
+  // play means a search, and nothing remembered.
+  gameState.stonePos[15][0] = 2.375f;
+  emptySheetStale[0] = false;
+  emptySheetShot[0] = ShotVector{1.0f, 2.0f, true};
+  EXPECT_EQ(decide(14, 3), 0u);
+  EXPECT_EQ(key(out), key(draw));
+  emptySheetStale[0] = true;
+  EXPECT_EQ(decide(4, 1), 1484u);
+  const auto searched = key(out);
+  EXPECT_EQ(decide(6, 4), 0u);
+  EXPECT_EQ(key(out), searched);
+  gameState.stonePos[2][0] = 2.375f;
+  EXPECT_EQ(decide(5, 1), 1484u);
+  EXPECT_TRUE(emptySheetStale[1]);
+}
+
+TEST_F(Decision, ShortOfTimeBelowThirtySecondsForTheRestOfTheGame) {
+  gameState.stonePos[0][0] = 2.375f;
+  for (const auto& [before, left, after] :
+       {std::tuple{false, 29.9, true}, {true, 100.0, true}, {false, 30.0, false}}) {
+    timeShort = before;
+    remainingTime = left;
+    EXPECT_EQ(decide(15, 3), 1484u);
+    EXPECT_EQ(timeShort, after) << left;
+  }
+}
+
+TEST_F(Decision, GoAnswersTheDecisionAndChargesItsTimeInSeconds) {
   gameState.shotNum = 14;
-  ShotVector out;
-  EXPECT_EQ(decide(out), 0u);
-  EXPECT_TRUE(sameShot(out, shotFor(LAST_STONE_DRAW_X, 5.490000247955322f)));
-}
-
-TEST_F(DecisionTest, EmptySheetShotIsSearchedOncePerParity) {
-  gameState.curEnd = 1;
-  gameState.shotNum = 4;
-  remainingTime = 10.0;
-  ShotVector first;
-  EXPECT_EQ(decide(first), ONE_PLY);
-  EXPECT_FALSE(emptySheetStale[0]);
-  EXPECT_TRUE(emptySheetStale[1]);
-
-  // Another game, same parity: the remembered shot, no search.
-  gameState.curEnd = 4;
-  gameState.shotNum = 6;
-  ShotVector again;
-  EXPECT_EQ(decide(again), 0u);
-  EXPECT_TRUE(sameShot(first, again));
-
-  // A stone in play: a normal search, nothing remembered.
-  gameState.shotNum = 5;
-  place(2, 2.375f, 5.0f);
-  ShotVector searched;
-  EXPECT_EQ(decide(searched), ONE_PLY);
-  EXPECT_TRUE(emptySheetStale[1]);
-}
-
-TEST_F(DecisionTest, LittleTimeLeftSearchesOnePlyWithTheTimeShortEvaluator) {
-  gameState.curEnd = 1;
-  gameState.shotNum = 5;
-  place(0, 2.375f, 5.0f);
-  remainingTime = 29.9;
-  ShotVector out;
-  EXPECT_EQ(decide(out), ONE_PLY);
-  EXPECT_TRUE(timeShort);
+  remainingTime = 100.0;
+  CommandReply reply;
+  const auto start = std::chrono::steady_clock::now();
+  onGo(reply);
+  const std::chrono::duration<double> outer = std::chrono::steady_clock::now() - start;
+  EXPECT_TRUE(remainingTime < 100.0 && remainingTime >= 100.0 - outer.count()) << remainingTime;
+  EXPECT_EQ(std::string(reply.text, reply.length),
+            "BESTSHOT " + std::to_string(draw.vx) + " " + std::to_string(draw.vy) + " 0");
 }
 
 }  // namespace

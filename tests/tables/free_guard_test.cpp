@@ -1,14 +1,41 @@
+// The text readers, and the free-guard choice from the score files they read.
+
 #include "tables/free_guard.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
 
-#include "tables/text_input.h"
+#include "evaluation/guard_fixture.h"
 
 namespace varrowmere {
 namespace {
+
+using Fields = std::vector<std::string>;
+
+TEST(TextInput, SplitLinesAndAMessageForAFileThatCannotBeOpened) {
+  // Fields as delimited items read from a stream: a trailing delimiter adds no empty field.
+  const std::pair<const char*, Fields> cases[] = {
+      {"a,,b", {"a", "", "b"}}, {"a,", {"a"}}, {",a", {"", "a"}},
+      {",,", {"", ""}},         {"", {}},      {"a b", {"a b"}}};
+  for (Fields fields = {"stale"}; const auto& [line, expected] : cases) {
+    splitLine(line, ',', fields);
+    EXPECT_EQ(fields, expected) << line;
+  }
+  // A CR right before an LF belongs to the line end, elsewhere to the line; the last needs no LF.
+  testing::GuardFixtureDir dir;
+  std::vector<Fields> table = {{"stale"}};
+  ASSERT_TRUE(InputFile_Table(dir.write("a", "1,2\r\n\r\n3\r4,\n,5").c_str(), ',', table));
+  EXPECT_EQ(table, (std::vector<Fields>{{"1", "2"}, {}, {"3\r4"}, {"", "5"}}));
+  Fields lines = {"stale"};
+  // One line "caption: text" on standard error; no lines, and the table as it was.
+  const std::string name = dir.name("missing");
+  ::testing::internal::CaptureStderr();
+  EXPECT_FALSE(InputFile_Lines(name.c_str(), lines) || InputFile_Table(name.c_str(), ',', table));
+  const std::string message = "InputFile_Lines: " + dataDir + name + "を開けません\n";
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), message + message);
+  EXPECT_TRUE(lines.empty() && table.size() == 4u && dataDir.back() == '/');
+}
 
 // A distribution with the given mass on end scores (score, probability).
 ScoreDist dist(std::initializer_list<std::pair<int, double>> masses) {
@@ -17,125 +44,76 @@ ScoreDist dist(std::initializer_list<std::pair<int, double>> masses) {
   return d;
 }
 
-TEST(FreeGuardChoice, DepthOneCountsOnlyStrictLeads) {
+TEST(FreeGuardChoice, ScoreFilesBecomeDistributions) {
+  // Samples 1, -2, 1, 0, -8, 8; not the empty, out of range, non-numeric or blank-led lines.
+  testing::GuardFixtureDir dir;
+  ScoreDist d;
+  loadScoreDist(dir.write("s", "1\n-2 words\n1\n0\r\n\n9\n-9\nabc\n 3\n-8\n8\n").c_str(), d);
+  EXPECT_EQ(d, dist({{1, 2 / 6.0}, {-2, 1 / 6.0}, {0, 1 / 6.0}, {-8, 1 / 6.0}, {8, 1 / 6.0}}));
+  ::testing::internal::CaptureStderr();
+  loadScoreDist(dir.name("none").c_str(), d);
+  EXPECT_NE(::testing::internal::GetCapturedStderr(), "");
+  EXPECT_EQ(d, ScoreDist(SCORE_BINS, 0.0));
+}
+
+TEST(FreeGuardChoice, OneEndCountsStrictLeadsTheGuardWinsTiesAndTinyBranchesAreDropped) {
   GuardOptions options;
   options[0] = {dist({{-1, 0.25}, {0, 0.25}, {1, 0.5}}), dist({{0, 1.0}})};
-  // Level before the end: a blank end is no win, so only the +1 counts.
-  GuardChoice choice = expectWin(1, 0, 0, options, 1.0);
-  EXPECT_EQ(choice.option, 0);
-  EXPECT_DOUBLE_EQ(choice.winProb, 0.5);
-  // One point ahead: the blank end keeps the lead, the -1 ties (no win).
-  choice = expectWin(1, 1, 0, options, 1.0);
-  EXPECT_EQ(choice.option, 1);
-  EXPECT_DOUBLE_EQ(choice.winProb, 1.0);
-}
-
-TEST(FreeGuardChoice, TieGoesToTheGuard) {
-  GuardOptions options;
+  // Level, a blank end is no win: 0.5 against 0. One ahead, a blank keeps the lead: 0.75 and 1.
+  EXPECT_EQ(expectWin(1, 0, 0, options, 1.0).winProb, 0.5);
+  EXPECT_EQ(expectWin(1, 1, 0, options, 1.0).option, 1);
   options[1] = {dist({{2, 0.5}, {-2, 0.5}}), dist({{1, 0.5}, {-1, 0.5}})};
-  const GuardChoice choice = expectWin(1, 0, 1, options, 1.0);
-  EXPECT_EQ(choice.option, 0);
-  EXPECT_DOUBLE_EQ(choice.winProb, 0.5);
-}
-
-// Two ends: the first is played from `side`'s distribution, the second from the distribution
-// of whichever side then has the last stone (the side that did not score; unchanged after a
-// blank). Worked by hand; a wrong hand-over changes every row.
-TEST(FreeGuardChoice, LastStoneGoesToTheSideThatDidNotScore) {
-  struct Case {
-    const char* what;
-    int side;
-    int lead;
-    ScoreDist withoutLastStone;  // options[0]: the player's end scores when throwing first
-    ScoreDist withLastStone;     // options[1]
-    double winProb;
-  };
-  const Case cases[] = {
-      // +1, then +1 again from side 0: lead 2 (handing over would give -3: lead -2).
-      {"side 0 steals", 0, 0, dist({{1, 1.0}}), dist({{-3, 1.0}}), 1.0},
-      // -1, then +2 with the last stone: lead 1 (keeping side 0 would give -1: lead -2).
-      {"side 0 gives up a point", 0, 0, dist({{-1, 1.0}}), dist({{2, 1.0}}), 1.0},
-      // 0, then 0 again from side 0: level, no win (side 1 would have scored 1).
-      {"side 0 blanks", 0, 0, dist({{0, 1.0}}), dist({{1, 1.0}}), 0.0},
-      // +1, then -2 without the last stone: lead -1 (keeping it would give +1: lead 2).
-      {"side 1 scores", 1, 0, dist({{-2, 1.0}}), dist({{1, 1.0}}), 0.0},
-      // -1, then -1 again with the last stone: lead -2 (side 0 would have scored 3).
-      {"side 1 is stolen from", 1, 0, dist({{3, 1.0}}), dist({{-1, 1.0}}), 0.0},
-      // 0, then 0 again with the last stone: still 1 ahead (side 0 would have given up 1).
-      {"side 1 blanks", 1, 1, dist({{-1, 1.0}}), dist({{0, 1.0}}), 1.0},
-      // Side 0 at level: steal 1/4 x (1/4 + 1/4) + blank 1/4 x 1/4 + give up 1/2 x 1/2.
-      {"side 0, mixed", 0, 0, dist({{1, 0.25}, {0, 0.25}, {-1, 0.5}}),
-       dist({{2, 0.5}, {0, 0.25}, {-1, 0.25}}), 0.4375},
-      // Side 1 at level: score 2 1/2 x 1 + blank 1/4 x 1/2 + stolen from 1/4 x 1/2.
-      {"side 1, mixed", 1, 0, dist({{1, 0.25}, {0, 0.25}, {-1, 0.5}}),
-       dist({{2, 0.5}, {0, 0.25}, {-1, 0.25}}), 0.75},
-  };
-  for (const Case& c : cases) {
-    GuardOptions options;
-    options[0] = {c.withoutLastStone};
-    options[1] = {c.withLastStone};
-    EXPECT_DOUBLE_EQ(expectWin(2, c.lead, c.side, options, 1.0).winProb, c.winProb) << c.what;
-  }
-}
-
-// With the committed score files, the player holding the last stone, level with three ends
-// to go, keeps to the plain strategy (the hand-over rule decides this).
-TEST(FreeGuardChoice, CommittedFilesLevelWithTheLastStoneThreeEndsLeft) {
-  EXPECT_EQ(freeGuardTest(1, 3, 0).option, 1);
-}
-
-TEST(FreeGuardChoice, TinyBranchesAreDropped) {
-  GuardOptions options;
+  EXPECT_EQ(expectWin(1, 0, 1, options, 1.0).option, 0);
   options[0] = {dist({{1, 1.0}})};
-  EXPECT_DOUBLE_EQ(expectWin(1, 0, 0, options, PATH_PROBABILITY_FLOOR).winProb, 0.0);
+  EXPECT_EQ(expectWin(1, 0, 0, options, PATH_PROBABILITY_FLOOR).winProb, 0.0);
   EXPECT_GT(expectWin(1, 0, 0, options, 2 * PATH_PROBABILITY_FLOOR).winProb, 0.0);
 }
 
-class ScoreFileTest : public ::testing::Test {
- protected:
-  // Writes a score file in a temporary folder and returns its name relative to the data folder.
-  std::string write(const std::string& file, const std::string& text) {
-    const auto folder = std::filesystem::path(VARROWMERE_TEST_BINARY_DIR) / "score-files";
-    std::filesystem::create_directories(folder);
-    std::ofstream(folder / file, std::ios::binary) << text;
-    return std::filesystem::relative(folder / file, dataDir).string();
+// Two ends: the first from `side`'s distribution, the second from that of the side then
+// holding the last stone: the side that did not score, unchanged after a blank end.
+TEST(FreeGuardChoice, TheLastStoneGoesToTheSideThatDidNotScore) {
+  struct Case {
+    int side, lead;
+    ScoreDist first, last;  // options[0] and options[1]
+    double winProb;
+  };
+  const Case cases[] = {
+      // Side 0 steals 1, then 1 more (handing over: -3); gives up 1, then scores 2 (kept: -1).
+      {0, 0, dist({{1, 1.0}}), dist({{-3, 1.0}}), 1.0},
+      {0, 0, dist({{-1, 1.0}}), dist({{2, 1.0}}), 1.0},
+      // Side 0 level: steal 1/4 x (1/4 + 1/4) + blank 1/4 x 1/4 + give up 1/2 x 1/2.
+      {0, 0, dist({{1, 0.25}, {0, 0.25}, {-1, 0.5}}), dist({{2, 0.5}, {0, 0.25}, {-1, 0.25}}),
+       0.4375},
+  };
+  for (const Case& c : cases) {
+    GuardOptions options;
+    options[0] = {c.first};
+    options[1] = {c.last};
+    EXPECT_DOUBLE_EQ(expectWin(2, c.lead, c.side, options, 1.0).winProb, c.winProb) << &c - cases;
   }
-};
-
-TEST_F(ScoreFileTest, SamplesBecomeProbabilities) {
-  const std::string name = write("scores.txt", "1\n-2 extra words\n1\n0\r\n");
-  ScoreDist d;
-  loadScoreDist(name.c_str(), d);
-  ASSERT_EQ(d.size(), static_cast<std::size_t>(SCORE_BINS));
-  EXPECT_DOUBLE_EQ(d[1 + SCORE_OFFSET], 0.5);
-  EXPECT_DOUBLE_EQ(d[-2 + SCORE_OFFSET], 0.25);
-  EXPECT_DOUBLE_EQ(d[0 + SCORE_OFFSET], 0.25);
 }
 
-TEST_F(ScoreFileTest, BadLinesAreSkippedAndMissingFilesWorthNothing) {
-  const std::string name = write("bad.txt", "\n9\n-9\nabc\n 3\n-8\n8\n");
-  ScoreDist d;
-  loadScoreDist(name.c_str(), d);
-  // Only -8 and 8 are samples; the empty first field of " 3" is skipped too.
-  EXPECT_DOUBLE_EQ(d[0], 0.5);
-  EXPECT_DOUBLE_EQ(d[SCORE_BINS - 1], 0.5);
-
-  testing::internal::CaptureStderr();
-  loadScoreDist("no/such/score_file.txt", d);
-  const std::string message = testing::internal::GetCapturedStderr();
-  EXPECT_NE(message.find("InputFile_Lines"), std::string::npos);
-  for (double p : d) EXPECT_EQ(p, 0.0);
-}
-
-TEST(FreeGuardChoice, AbsurdDepthsAreBounded) {
-  // Depth below 1 counts as 1, and a huge number of ends left returns promptly.
-  const GuardChoice low = freeGuardTest(0, -5, 0);
-  const GuardChoice one = freeGuardTest(0, 1, 0);
-  EXPECT_EQ(low.option, one.option);
-  EXPECT_DOUBLE_EQ(low.winProb, one.winProb);
-  const GuardChoice far = freeGuardTest(1, 1000000, 0);
-  EXPECT_GE(far.winProb, 0.0);
-  EXPECT_LE(far.winProb, 1.0 + 1e-9);
+// The committed score files, counted here: side 1's guard option is the corner-guard file,
+// side 0's the centre-guard file, the other option the plain file; side 0, throwing first,
+// sees each reversed (the files score for the side with the last stone).
+TEST(FreeGuardChoice, CommittedFilesFeedTheirOptions) {
+  const auto counted = [](const char* name, bool reverse) {
+    ScoreDist d(SCORE_BINS, 0.0);
+    std::ifstream file(dataDir + name);
+    int total = 0;
+    for (int score; file >> score; ++total) d[(reverse ? -score : score) + SCORE_OFFSET] += 1.0;
+    for (double& p : d) p /= total;
+    return d;
+  };
+  const ScoreDist corner = counted(SCORE_FILE_CORNER_GUARD, false);
+  const ScoreDist plain = counted(SCORE_FILE_PLAIN, false);
+  const GuardChoice choice = freeGuardTest(1, 1, 0);
+  EXPECT_EQ(guardOptions[1], (std::vector<ScoreDist>{corner, plain}));
+  EXPECT_EQ(guardOptions[0], (std::vector<ScoreDist>{counted(SCORE_FILE_CENTER_GUARD, true),
+                                                     counted(SCORE_FILE_PLAIN, true)}));
+  // Fewer than one end counts as one; five at most are looked at (this returns at once).
+  EXPECT_EQ(freeGuardTest(1, -5, 0).winProb, choice.winProb);
+  EXPECT_LE(freeGuardTest(0, 1000000, 0).winProb, 1.0 + 1e-9);
 }
 
 }  // namespace

@@ -11,7 +11,6 @@ GridSpec specs[2];
 GridTable tables[2][2];
 std::vector<CandidateCell> templates[2][2];
 std::vector<int32_t> sampled[2][2];
-double share = 0.0;
 
 int kindIndex(GridKind kind) { return kind == GridKind::Hit ? 1 : 0; }
 int spinIndex(int spin) { return spin == 0 ? 0 : 1; }
@@ -50,7 +49,6 @@ void buildCandidateTables() {
   std::thread spinOne(buildSpin, 1);
   buildSpin(0);
   spinOne.join();
-  share = COLUMN_SHARE;
 }
 
 const GridSpec& gridSpec(GridKind kind) { return specs[kindIndex(kind)]; }
@@ -67,6 +65,5 @@ const std::vector<int32_t>& sampledCells(GridKind kind, int spin) {
   return sampled[kindIndex(kind)][spinIndex(spin)];
 }
 
-double columnShare() { return share; }
 
 }  // namespace varrowmere

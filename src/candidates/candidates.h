@@ -8,7 +8,6 @@
 //   gridSpec(kind)             the grid's parameters (topCount, steps, power)
 //   gridTable(kind, spin)      countX, countY, total, the choice ranges and loci[total]
 //   cellTemplate(kind, spin)   the cells a search copies; cell.locus points into gridTable
-//   columnShare()              share of a grid's columns given to the first worker
 // A search copies a template (std::vector copy) and works on the copy; the GridLocus that a
 // cell points to stays in the table and is only read.
 
@@ -22,9 +21,6 @@ namespace varrowmere {
 
 // The two candidate grids.
 enum class GridKind : int32_t { Draw = 0, Hit = 1 };
-
-// Share of a grid's columns that the first of a search's two workers takes.
-inline constexpr double COLUMN_SHARE = 0.5;
 
 // The four candidate sets of a position, in the order in which the search compares their
 // best values (the first of equal values wins).
@@ -46,6 +42,5 @@ const GridTable& gridTable(GridKind kind, int spin);
 const std::vector<CandidateCell>& cellTemplate(GridKind kind, int spin);
 // The indices of the template's sampled cells, in index order.
 const std::vector<int32_t>& sampledCells(GridKind kind, int spin);
-double columnShare();
 
 }  // namespace varrowmere

@@ -31,10 +31,12 @@ done
 cmp <(head -n 3 "$root/data/FreeGuardTest/2ply-2plyCornerGuard_score.txt") <(head -n 3 hand.txt) ||
   fail "seed 1002 does not begin as the committed file"
 
-# Two hosts reached through a stand-in for ssh that runs the command here.
+# Two hosts reached through a stand-in for ssh that runs the command here, in a login
+# environment as ssh gives one: GNU parallel's remote side runs jobs in $SHELL.
 cat >ssh <<'EOF'
 #!/bin/bash
 shift; [[ $1 == -- ]] && shift
+export SHELL=/bin/bash HOME=${HOME:-/tmp}
 exec bash -c "$*"
 EOF
 chmod +x ssh

@@ -1,0 +1,204 @@
+// The referee's players: the protocol lines and replies, players in child processes (shell
+// scripts standing in), the built-in opponents, and the delivery noise on their shots.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <cmath>
+#include <fstream>
+
+#include "builtin_player.h"
+#include "delivery_noise.h"
+#include "physics/reference_sim.h"
+#include "platform/shot_maker.h"
+#include "process_player.h"
+#include "support/start_up_tables.h"
+
+using namespace varrowmere;
+using namespace varrowmere::match;
+
+TEST(ProtocolLines, PositionCarriesExactFloatsAndSetStateTheFourNumbers) {
+  GameState state;
+  state.shotNum = 3;
+  state.curEnd = 1;
+  state.lastEnd = 8;
+  state.whiteToMove = true;
+  state.stonePos[0][0] = 2.375f;
+  state.stonePos[0][1] = 4.88f;  // the float nearest 4.88 is 4.88000011...
+  std::string expected = "POSITION 2.375 4.88000011";
+  for (int i = 2; i < 2 * STONE_COUNT; ++i) expected += " 0";
+  EXPECT_EQ(positionCommand(state), expected + "\n");
+  EXPECT_EQ(setStateCommand(state), "SETSTATE 3 1 8 1\n");
+}
+
+TEST(Replies, AreTakenOnlyOnceNothingCanChangeThem) {
+  using S = ReplyState;
+  const std::pair<const char*, ReplyState> shots[] = {
+      {"BESTSHOT 0.25 -30.125 1", S::Tentative}, {"BESTSHOT 1 2 10", S::Partial},
+      {"BESTSHOT 1 2 10 ", S::Garbage},          {"BESTSHOT 1 2 0.5 ", S::Garbage},
+      {"BESTSHOT 1 2 0 7", S::Garbage},          {"bestshot 1 2 0", S::Garbage},
+      {"BESTSHOT nan 2 0", S::Garbage},          {"BESTSHOT 1 1e300 0 ", S::Garbage},
+      {"BESTSHOT 1x 2 0", S::Garbage},           {"READYOKBESTSHOT 1 2 0", S::Garbage}};
+  for (const auto& [text, state] : shots) EXPECT_EQ(parseShotReply(text, nullptr), state) << text;
+  const std::string whole = "BESTSHOT 0.123456 -29.876543 0";
+  for (std::size_t n = 0; n < whole.size(); ++n)
+    EXPECT_EQ(parseShotReply(whole.substr(0, n), nullptr), S::Partial) << n;
+  EXPECT_EQ(parseShotReply(std::string(300, ' ') + whole, nullptr), S::Garbage);
+  ShotVector shot;
+  ASSERT_EQ(parseShotReply("\n BESTSHOT -1 2e1 1\t", &shot), S::Complete);
+  EXPECT_TRUE(shot.vx == -1.0f && shot.vy == 20.0f && shot.spin);
+  const std::pair<const char*, ReplyState> ready[] = {
+      {"REA", S::Partial},      {"\r\nREADYOK\n", S::Complete}, {"READ ", S::Garbage},
+      {"READYNOT", S::Garbage}, {"READYOK BESTSHOT", S::Garbage}};
+  for (const auto& [text, state] : ready) EXPECT_EQ(parseReadyReply(text), state) << text;
+  EXPECT_EQ(printable("A\n\"b"), "A\\x0a\\x22b");
+  EXPECT_LT(printable(std::string(500, 'x')).size(), 100u);
+}
+
+namespace {
+
+double since(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+}  // namespace
+
+// A player script (the same names each run): it answers ISREADY and runs `onGo` for each GO.
+std::string script(const std::string& onGo) {
+  static int count = 0;
+  const std::string path =
+      std::string(VARROWMERE_TEST_BINARY_DIR) + "/match_player_" + std::to_string(count++);
+  std::ofstream(path) << "#!/bin/sh\nwhile IFS= read -r l; do case $l in\n"
+                         "ISREADY*) printf READYOK ;;\nGO*) " << onGo << " ;;\nesac; done\n";
+  ::chmod(path.c_str(), 0755);
+  process::installSignalHandlers();
+  return path;
+}
+
+TEST(ProcessPlayers, AReplyMayComeInPiecesAndTheGraceAfterItIsNotCharged) {
+  ProcessPlayer player(script("printf 'BESTSHOT 0.5 -3'; sleep 0.3; printf '0.25 1'"), 5.0);
+  std::string failure;
+  for (int game = 0; game < 2; ++game) {
+    ASSERT_TRUE(player.newGame(failure)) << failure;
+    const auto start = std::chrono::steady_clock::now();
+    const PlayerAnswer answer = player.play(GameState{}, 5.0);
+    ASSERT_TRUE(answer.ok) << answer.failure;
+    EXPECT_TRUE(answer.shot.vx == 0.5f && answer.shot.vy == -30.25f && answer.shot.spin);
+    EXPECT_GE(answer.seconds, 0.3);
+    EXPECT_GE(since(start) - answer.seconds, 0.9 * REPLY_GRACE);
+  }
+}
+
+// Each way of losing, with what the message says; none may hang the referee.
+TEST(ProcessPlayers, APlayerThatSleepsExitsOrTalksGarbageForfeitsWithTheReason) {
+  const struct {
+    const char *onGo, *failure;
+    double left;
+  } cases[] = {{"sleep 30", "ran out of thinking time (0.50 s left at GO)", 0.5},
+               {"exit 3", "exited with status 3 while thinking", 30.0},
+               {"printf 'HELLO'", "answered GO with \"HELLO\", not a BESTSHOT", 30.0},
+               {"printf 'BESTSHOT inf 0 0'", "\"BESTSHOT inf 0 0\"", 30.0}};
+  for (const auto& c : cases) {
+    ProcessPlayer player(script(c.onGo), 5.0);
+    std::string failure;
+    ASSERT_TRUE(player.newGame(failure)) << failure;
+    const auto start = std::chrono::steady_clock::now();
+    const PlayerAnswer answer = player.play(GameState{}, c.left);
+    EXPECT_FALSE(answer.ok);
+    EXPECT_NE(answer.failure.find(c.failure), std::string::npos) << answer.failure;
+    EXPECT_GE(answer.seconds, c.left < 1.0 ? c.left : 0.0);
+    EXPECT_FALSE(player.play(GameState{}, 0.5).ok);
+    player.stop();
+    EXPECT_LT(since(start), 2.5) << c.onGo;
+  }
+  ProcessPlayer mute("exec sleep 30", 0.3), missing("/nonexistent/player", 5.0);
+  std::string failure;
+  EXPECT_FALSE(mute.newGame(failure));
+  EXPECT_EQ(failure, "did not answer ISREADY within its start-up time");
+  EXPECT_FALSE(missing.newGame(failure));
+  EXPECT_EQ(failure.rfind("exited with status 127", 0), 0u) << failure;
+}
+
+namespace {
+
+// Where a shot stops on an empty sheet.
+TrajectoryPoint stopOf(const ShotVector& shot) {
+  StoneLocus locus;
+  vec_to_locus_deliver(shot, locus);
+  readLocus(locus, 0);
+  return locus.cur;
+}
+
+}  // namespace
+
+TEST(BuiltinOpponents, DrawToTheTeeAlternatingTheSpinAndTakeOutTheNearestOtherStone) {
+  testing_support::ensureMotionTables();
+  GameState state;
+  // Each side's stones spin 0, 1, 0, ...: stones 0 and 1 spin 0, 2 and 3 spin 1.
+  for (state.shotNum = 0; state.shotNum < 6; ++state.shotNum) {
+    const ShotVector draw = drawToTee(state);
+    EXPECT_EQ(draw.spin, state.shotNum == 2 || state.shotNum == 3);
+    EXPECT_NEAR(std::hypot(stopOf(draw).x - TEE_X, stopOf(draw).y - TEE_Y), 0.0, 0.002);
+  }
+  // Side 1 to play: side 0's stones 0 (1.0 m from the tee) and 2 (0.55 m), its own on the tee.
+  const float laid[3][2] = {{2.0f, float(TEE_Y + 0.92)}, {float(TEE_X), float(TEE_Y)},
+                            {2.9f, float(TEE_Y - 0.2)}};
+  for (int i = 0; i < 3; ++i) state.stonePos[i][0] = laid[i][0], state.stonePos[i][1] = laid[i][1];
+  state.shotNum = 5;
+  GameState after;
+  ShotPaths paths;
+  simulateReference(state, takeoutOrDraw(state), after, paths);
+  ASSERT_GE(paths.size(), 2u);
+  EXPECT_EQ(paths[1].stone, 2) << "the first stone hit";
+  EXPECT_EQ(after.stonePos[0][1], laid[0][1]);
+  // With none of the other side's stones in play it draws.
+  state.stonePos[0][0] = state.stonePos[0][1] = state.stonePos[2][0] = state.stonePos[2][1] = 0;
+  EXPECT_EQ(takeoutOrDraw(state).vy, drawToTee(state).vy);
+}
+
+// Tee draws, perturbed and stopped by the motion model, spread 0.145 m along and across the
+// line; 3000 samples estimate a deviation within about 1.3% (one standard error).
+TEST(DeliveryNoise, TeeDrawsSpreadByTheChosenDeviationAlongAndAcrossTheLine) {
+  testing_support::ensureMotionTables();
+  ShotVector draw;
+  CreateShot(ShotTarget{float(TEE_X), float(TEE_Y), false}, &draw);
+  DeliveryNoise noise(deriveNoiseSigmas(), 1.0, 12345);
+  constexpr int SAMPLES = 3000;
+  double sum[2] = {}, squares[2] = {};
+  for (int n = 0; n < SAMPLES; ++n) {
+    const TrajectoryPoint stop = stopOf(noise.perturb(draw));
+    sum[0] += stop.x, squares[0] += stop.x * stop.x;
+    sum[1] += stop.y, squares[1] += stop.y * stop.y;
+  }
+  for (int c = 0; c < 2; ++c) {
+    const double mean = sum[c] / SAMPLES;
+    EXPECT_NEAR(mean, c == 0 ? TEE_X : TEE_Y, 0.01);
+    EXPECT_NEAR(std::sqrt(squares[c] / SAMPLES - mean * mean), 0.145, 0.145 * 0.05) << c;
+  }
+}
+
+TEST(DeliveryNoise, ScaleMultipliesTheErrorsAndTheSeedRepeatsThem) {
+  const NoiseSigmas sigmas{0.06, 0.004};
+  const ShotVector shot{0.3f, -29.5f, true};
+  const auto speed = [](const ShotVector& s) { return std::hypot(double(s.vx), double(s.vy)); };
+  const auto angle = [](const ShotVector& s) { return std::atan2(double(s.vy), double(s.vx)); };
+  DeliveryNoise full(sigmas, 1.0, 99), half(sigmas, 0.5, 99), again(sigmas, 1.0, 99);
+  DeliveryNoise none(sigmas, 0.0, 99), other(sigmas, 1.0, 100);
+  bool otherDiffers = false;
+  for (int i = 0; i < 20; ++i) {
+    const ShotVector a = full.perturb(shot), h = half.perturb(shot), n = none.perturb(shot);
+    EXPECT_NEAR(speed(h) - speed(shot), 0.5 * (speed(a) - speed(shot)), 1e-5);
+    EXPECT_NEAR(angle(h) - angle(shot), 0.5 * (angle(a) - angle(shot)), 1e-6);
+    EXPECT_GT(std::fabs(speed(a) - speed(shot)), 1e-5);
+    EXPECT_EQ(a.vy, again.perturb(shot).vy);
+    EXPECT_TRUE(a.spin && n.vx == shot.vx && n.vy == shot.vy && n.spin);
+    otherDiffers = otherDiffers || other.perturb(shot).vy != a.vy;
+  }
+  EXPECT_TRUE(otherDiffers);
+  // A zero shot delivers nothing but takes its deviates, so later shots do not shift.
+  const ShotVector zero = full.perturb(ShotVector{});
+  EXPECT_TRUE(zero.vx == 0.0f && zero.vy == 0.0f);
+  again.perturb(shot);
+  EXPECT_EQ(full.perturb(shot).vy, again.perturb(shot).vy);
+}

@@ -47,7 +47,6 @@ std::string fileText(const std::string& path) {
 // Yellow never delivers a stone, so red's draws score every end; its name needs escaping.
 TEST(Referee, PlaysTheGamesAndWritesTheirLinesPicturesLogAndPage) {
   const std::string folder = VARROWMERE_TEST_BINARY_DIR "/referee", log = folder + "/game.jsonl";
-  std::filesystem::remove_all(folder);
   int status = -1;
   const std::string out = run("--red draw --yellow '" + script("printf 'BESTSHOT 0 0 0'") +
                                   " # </script>\\\"' --ends 1 --games 2 --hammer red --time 2 "
@@ -69,8 +68,8 @@ TEST(Referee, PlaysTheGamesAndWritesTheirLinesPicturesLogAndPage) {
   std::string error;
   ASSERT_TRUE(readMatchLog(in, games, error)) << error;
   ASSERT_TRUE(games.size() == 2 && games[0].shots.size() == 16 && games[1].over);
-  EXPECT_TRUE(games[0].settings.firstHammer == 0 && games[1].settings.firstHammer == 1);
-  EXPECT_EQ(games[0].settings.thinkingTime, 2.0);
+  // Red's draws alternate the spin from stone to stone: 0, 1, 0, ...
+  for (int k = 1; k < STONE_COUNT; k += 2) EXPECT_EQ(games[0].shots[k].asked.spin, k % 4 == 3);
   std::ostringstream again;
   MatchLog copy(again);
   replayGames(games, copy);
@@ -84,8 +83,7 @@ TEST(Referee, PlaysTheGamesAndWritesTheirLinesPicturesLogAndPage) {
   EXPECT_EQ(count(svg, "fill=\"#f2c230\""), 0);
   EXPECT_EQ(count(svg, "stroke=\"#1f9d3a\""), games[0].ends[0].points[0]);
   EXPECT_NE(svg.find(">16</text>"), std::string::npos);
-  // The summary: two games of differences d1, d2 have the mean (d1 + d2) / 2, the sample
-  // deviation |d1 - d2| / sqrt(2), and t(0.975, 1) = 12.706 makes the interval's half width.
+  // The summary of differences d1, d2: mean (d1 + d2) / 2, half width t(0.975, 1) |d1 - d2| / 2.
   const int d1 = games[0].result.total[0] - games[0].result.total[1],
             d2 = games[1].result.total[0] - games[1].result.total[1];
   const double mean = (d1 + d2) / 2.0, half = 12.706 * std::abs(d1 - d2) / 2.0;
@@ -103,11 +101,8 @@ TEST(Referee, PlaysTheGamesAndWritesTheirLinesPicturesLogAndPage) {
     return rows[0] + rows[1] + shot.replace(shot.find(from), from.size(), to);
   };
   for (const std::string& bad :
-       {std::string("{\"type\":\"shot\"\n"), std::string("[1,2]\n"), rows[0] + rows[0], rows[1],
-        rows[0] + rows[2], edited("\"end\":0", "\"end\":1e999"),
-        edited("\"player\":\"red\"", "\"player\":\"blue\""),
-        edited("\"points\":[[0,", "\"points\":[[900,"), rows[0] + "{} x\n",
-        rows[0] + std::string(100, '[') + std::string(100, ']') + "\n"}) {
+       {rows[0] + rows[0], rows[1], rows[0] + rows[2], edited("\"end\":0", "\"end\":1e999"),
+        edited("\"points\":[[0,", "\"points\":[[900,"), rows[0] + "[1,2]\n", rows[0] + "{} x\n"}) {
     std::istringstream badIn(bad);
     EXPECT_FALSE(readMatchLog(badIn, games, error)) << bad;
     EXPECT_EQ(error.rfind("line ", 0), 0u) << error;
@@ -117,20 +112,18 @@ TEST(Referee, PlaysTheGamesAndWritesTheirLinesPicturesLogAndPage) {
 TEST(Referee, APlayerThatFailsForfeitsAndBadInputIsRefused) {
   const std::string quitter = script("exit 3"), page = VARROWMERE_TEST_BINARY_DIR "/no.html";
   int status = -1;
-  std::string out = run("--red " + quitter + " --yellow takeout --ends 1 --seed 1", status);
-  EXPECT_EQ(status, 0);
-  EXPECT_NE(out.find("red forfeits: exited with status 3 while thinking"), std::string::npos)
+  std::string out =
+      run("--red 'exec sleep 30' --yellow takeout --ends 1 --ready-timeout 0.3", status);
+  EXPECT_TRUE(status == 0 && out.find("red forfeits: did not answer ISREADY within its start-up "
+                                      "time") != std::string::npos)
       << out;
-  for (const char* bad : {"--ends 0", "--ends 101", "--time -1", "--noise nan", "--seed -3",
-                          "--hammer blue", "--games", "--colour red", "--replay x.jsonl"}) {
+  for (const char* bad : {"--ends 0", "--hammer blue", "--replay x.jsonl"}) {
     out = run(bad, status);
-    EXPECT_TRUE(status == 2 && out.find(std::string(bad).substr(0, 5)) != std::string::npos)
-        << bad << ": " << out;
+    EXPECT_TRUE(status == 2 && out.find(std::string(bad, 5)) != std::string::npos) << out;
   }
   // A log that is not one: refused with its line, no page written.
   std::filesystem::remove(page);
   out = run("--replay " + quitter + " --html " + page, status);
-  EXPECT_EQ(status, 1);
-  EXPECT_NE(out.find(": line 1: "), std::string::npos) << out;
+  EXPECT_TRUE(status == 1 && out.find(": line 1: ") != std::string::npos) << out;
   EXPECT_FALSE(std::filesystem::exists(page));
 }

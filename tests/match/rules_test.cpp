@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <map>
 #include <vector>
 
@@ -72,13 +73,10 @@ TEST(FreeGuardZone, RemovingTheOtherSidesGuardOnTheFirstFourStonesIsUndone) {
     GameState after = position(stones, c.shot + 1);
     for (int i : c.removed) after.stonePos[i][0] = after.stonePos[i][1] = 0.0f;
     if (c.intoHouse) after.stonePos[0][1] = float(TEE_Y + 1.0);
-    const GameState played = after;
+    const GameState expected = c.violation ? before : after;
     EXPECT_EQ(applyFreeGuardRule(before, after), c.violation) << "shot " << c.shot;
-    const GameState& expected = c.violation ? before : played;
-    for (int i = 0; i < STONE_COUNT; ++i)
-      EXPECT_TRUE(after.stonePos[i][0] == expected.stonePos[i][0] &&
-                  after.stonePos[i][1] == expected.stonePos[i][1])
-          << "shot " << c.shot << ", stone " << i;
+    EXPECT_EQ(std::memcmp(after.stonePos, expected.stonePos, sizeof after.stonePos), 0)
+        << "shot " << c.shot;
   }
 }
 
@@ -94,9 +92,8 @@ void placeStone(const GameState& in, const ShotVector& shot, GameState& out, Sho
   out.stonePos[in.shotNum][1] = hit ? float(TEE_Y) : shot.vy;
 }
 
-// Plays `plan`, (end, shot) -> shot, else a zero shot, each answer taking `perShot` seconds;
-// fails at (end, shot) `failAt`, or to get ready when failAt.first is -2. As an observer it
-// keeps what was played.
+// Plays `plan`, (end, shot) -> shot (else none), an answer taking `perShot` s; fails at `failAt`,
+// or to get ready when failAt.first is -2. As an observer it keeps what was played.
 struct Scripted : Player, GameObserver {
   std::map<std::pair<int, int>, ShotVector> plan;
   double perShot = 0.0;
@@ -132,13 +129,13 @@ ShotVector at(double y) { return ShotVector{float(TEE_X), float(TEE_Y + y), fals
 
 // End 1, yellow's hammer: red's guard, yellow takes it out (undone), yellow scores one. End 2,
 // red's hammer: red scores two (yellow's stone lies behind red's first); yellow gets it back.
-TEST(Game, EachEndScoresForItsThrowerAndTheHammerPassesOn) {
+// Then a game of three ends in which yellow fails at its third stone of the second.
+TEST(Game, EndsScoreForTheirThrowersAndClocksAndForfeitsFollowThePlayers) {
   Scripted red, yellow;
   red.plan = {{{0, 0}, at(3.12)}, {{0, 2}, at(1.0)}, {{1, 1}, at(0.1)}, {{1, 3}, at(-0.3)}};
   yellow.plan = {{{0, 1}, ShotVector{-1.0f, 0.0f, false}}, {{0, 3}, at(0.2)}, {{1, 0}, at(0.5)}};
   const GameResult result = play(red, yellow, 2);
-  EXPECT_TRUE(red.shots[1].freeGuardViolation);
-  EXPECT_TRUE(stoneInPlay(red.shots[1].after, 0) && !stoneInPlay(red.shots[1].after, 1));
+  EXPECT_TRUE(red.shots[1].freeGuardViolation && stoneInPlay(red.shots[1].after, 0));
   ASSERT_EQ(red.ends.size(), 2u);
   const EndRecord &first = red.ends[0], &second = red.ends[1];
   EXPECT_EQ((std::vector{first.hammer, first.points[0], first.points[1], first.nextHammer}),
@@ -148,21 +145,20 @@ TEST(Game, EachEndScoresForItsThrowerAndTheHammerPassesOn) {
   EXPECT_TRUE(result.total[0] == 2 && result.total[1] == 1 && result.winner == 0);
   // Each player is asked for its own stones; SETSTATE's whiteToMove marks the hammer's.
   ASSERT_EQ(red.asked.size() + yellow.asked.size(), 32u);
-  for (const auto& [s, left] : red.asked) EXPECT_EQ(s.shotNum % 2, s.curEnd);
-  for (const auto& [s, left] : yellow.asked) EXPECT_EQ(s.shotNum % 2, 1 - s.curEnd);
-  for (const auto& [s, left] : red.asked)
-    EXPECT_TRUE(s.lastEnd == 2 && s.whiteToMove == (s.shotNum % 2 == 1));
-}
-
-TEST(Game, EachAnswerIsChargedToItsPlayerAndAFailureForfeitsAtOnce) {
-  Scripted red, yellow, never;
-  red.perShot = 1.5, yellow.perShot = 0.25, yellow.failAt = {1, 5}, never.failAt = {-2, 0};
-  const GameResult result = play(red, yellow, 3);
   for (const Scripted* p : {&red, &yellow})
+    for (const auto& [s, left] : p->asked)
+      EXPECT_TRUE(s.shotNum % 2 == (p == &red ? s.curEnd : 1 - s.curEnd) && s.lastEnd == 2 &&
+                  s.whiteToMove == (s.shotNum % 2 == 1));
+
+  // Each answer is charged to its player; a failure forfeits at once.
+  Scripted charged, failing, never;
+  charged.perShot = 1.5, failing.perShot = 0.25, failing.failAt = {1, 5}, never.failAt = {-2, 0};
+  const GameResult forfeit = play(charged, failing, 3);
+  for (const Scripted* p : {&charged, &failing})
     for (std::size_t i = 0; i < p->asked.size(); ++i)
       EXPECT_EQ(p->asked[i].second, 100.0 - p->perShot * double(i));
-  EXPECT_TRUE(result.forfeit == 1 && result.winner == 0 && result.reason == "gave up");
-  EXPECT_TRUE(result.endsPlayed == 1 && red.shots.size() == 16u + 5u);
-  const GameResult unready = play(never, red, 1);
+  EXPECT_TRUE(forfeit.forfeit == 1 && forfeit.winner == 0 && forfeit.reason == "gave up");
+  EXPECT_TRUE(forfeit.endsPlayed == 1 && charged.shots.size() == 16u + 5u);
+  const GameResult unready = play(never, charged, 1);
   EXPECT_TRUE(unready.forfeit == 0 && unready.winner == 1 && never.shots.empty());
 }

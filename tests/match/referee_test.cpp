@@ -44,13 +44,14 @@ std::string fileText(const std::string& path) {
 
 }  // namespace
 
-// Yellow never delivers a stone, so red's draws score every end; its name needs escaping.
+// Yellow never delivers a stone, so red's draws score every end, five times the usual noise
+// making the scores differ; yellow's name needs escaping.
 TEST(Referee, PlaysTheGamesAndWritesTheirLinesPicturesLogAndPage) {
   const std::string folder = VARROWMERE_TEST_BINARY_DIR "/referee", log = folder + "/game.jsonl";
   int status = -1;
   const std::string out = run("--red draw --yellow '" + script("printf 'BESTSHOT 0 0 0'") +
                                   " # </script>\\\"' --ends 1 --games 2 --hammer red --time 2 "
-                                  "--seed 5 --svg " +
+                                  "--noise 5 --seed 3 --svg " +
                                   folder + " --log " + log + " --html " + folder + "/page.html",
                               status);
   EXPECT_EQ(status, 0) << out;
@@ -60,14 +61,15 @@ TEST(Referee, PlaysTheGamesAndWritesTheirLinesPicturesLogAndPage) {
         "; yellow has the hammer", "end 1 shot  1  yellow ", "end 1 shot  1  red ",
         "end 1 shot 16  yellow ", "(* has the hammer next)", "red: 2 wins, 0 losses, 0 draws"})
     EXPECT_NE(out.find(text), std::string::npos) << text << " in\n" << out;
-  // Per game the start, 16 shots, the end and the result; the log reads back into the records
-  // that wrote it.
+  // The log, per game the start, 16 shots, the end and the result, reads back as it was written.
   const std::string text = fileText(log);
   std::istringstream in(text);
   std::vector<LoggedGame> games;
   std::string error;
   ASSERT_TRUE(readMatchLog(in, games, error)) << error;
   ASSERT_TRUE(games.size() == 2 && games[0].shots.size() == 16 && games[1].over);
+  const int d1 = games[0].result.total[0], d2 = games[1].result.total[0];  // yellow scores 0
+  EXPECT_TRUE(games[0].settings.thinkingTime == 2.0 && d1 != d2);
   // Red's draws alternate the spin from stone to stone: 0, 1, 0, ...
   for (int k = 1; k < STONE_COUNT; k += 2) EXPECT_EQ(games[0].shots[k].asked.spin, k % 4 == 3);
   std::ostringstream again;
@@ -84,8 +86,6 @@ TEST(Referee, PlaysTheGamesAndWritesTheirLinesPicturesLogAndPage) {
   EXPECT_EQ(count(svg, "stroke=\"#1f9d3a\""), games[0].ends[0].points[0]);
   EXPECT_NE(svg.find(">16</text>"), std::string::npos);
   // The summary of differences d1, d2: mean (d1 + d2) / 2, half width t(0.975, 1) |d1 - d2| / 2.
-  const int d1 = games[0].result.total[0] - games[0].result.total[1],
-            d2 = games[1].result.total[0] - games[1].result.total[1];
   const double mean = (d1 + d2) / 2.0, half = 12.706 * std::abs(d1 - d2) / 2.0;
   char summary[100];
   std::snprintf(summary, sizeof(summary), "(red - yellow): %+.3f, 95%% interval %+.3f .. %+.3f",

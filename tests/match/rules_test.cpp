@@ -1,177 +1,164 @@
+// The referee's rules, alone and in games played by scripted players on a stand-in simulation.
+
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
+#include <vector>
 
-#include "match_rules.h"
+#include "game.h"
 
 using namespace varrowmere;
 using namespace varrowmere::match;
 
 namespace {
 
-// A position after the last stone with the listed stones placed at (tee x, tee y + offset).
-GameState withStonesAt(std::initializer_list<std::pair<int, double>> stones) {
-  GameState position;
-  position.shotNum = STONE_COUNT;
-  for (const auto& [i, offset] : stones) {
-    position.stonePos[i][0] = float(TEE_X);
-    position.stonePos[i][1] = float(TEE_Y + offset);
-  }
-  return position;
+struct Stone {
+  int i;
+  double dx, dy;  // from the tee (m)
+};
+
+GameState position(const std::vector<Stone>& stones, int shot = STONE_COUNT) {
+  GameState p;
+  p.shotNum = shot;
+  for (const Stone& s : stones) p.stonePos[s.i][0] = float(TEE_X + s.dx);
+  for (const Stone& s : stones) p.stonePos[s.i][1] = float(TEE_Y + s.dy);
+  return p;
 }
 
 }  // namespace
 
-TEST(EndScore, CountsOnlyTheUnbrokenRunNearestTheTee) {
-  // Side 0 (even stones) at 0.1 and 0.3, side 1 at 0.5, side 0 again at 0.7: two points.
-  bool scoring[STONE_COUNT];
-  EndScore score = endScore(withStonesAt({{0, 0.1}, {2, -0.3}, {1, 0.5}, {4, 0.7}}), scoring);
-  EXPECT_EQ(score.side, 0);
-  EXPECT_EQ(score.points, 2);
-  EXPECT_TRUE(scoring[0]);
-  EXPECT_TRUE(scoring[2]);
-  EXPECT_FALSE(scoring[1]);
-  EXPECT_FALSE(scoring[4]);
-
-  // Side 1 nearest; side 0's stone second breaks the run at one.
-  score = endScore(withStonesAt({{3, 0.05}, {0, 0.2}, {5, 0.4}, {7, 0.6}}));
-  EXPECT_EQ(score.side, 1);
-  EXPECT_EQ(score.points, 1);
-
-  // No opponent stone in the house: every own stone in the house counts, not one outside.
-  score = endScore(withStonesAt({{1, 0.0}, {3, 1.0}, {5, 1.9}, {7, 2.5}, {0, 3.0}}));
-  EXPECT_EQ(score.side, 1);
-  EXPECT_EQ(score.points, 3);
+// The house edge is 1.83 + 0.145 = 1.975 m from the tee; even stones are side 0's.
+TEST(EndScore, CountsTheUnbrokenRunOfTheSideNearestTheTee) {
+  const struct {
+    std::vector<Stone> stones;
+    int side, points;
+  } cases[] = {
+      {{{0, 0, 0.1}, {2, 0, -0.3}, {1, 0, 0.5}, {4, 0, 0.7}}, 0, 2},
+      {{{3, 0, 0.05}, {0, 0, 0.2}, {5, 0, 0.4}, {7, 0, 0.6}}, 1, 1},
+      {{{1, 0, 0}, {3, 0, 1.0}, {5, 0, 1.9}, {7, 0, 2.5}, {0, 0, 3.0}}, 1, 3},
+      {{{6, 0, 1.973}}, 0, 1},
+      {{{6, 0, -1.977}}, -1, 0},
+      {{}, -1, 0},
+      // Equally near stones of both sides blank the end; behind a shot stone they end the run.
+      {{{0, 0.5, -0.38}, {1, -0.5, -0.38}, {2, 0, 0.9}}, -1, 0},
+      {{{0, 0, 0.1}, {2, 0.5, -0.38}, {1, -0.5, -0.38}}, 0, 1},
+  };
+  for (const auto& c : cases) {
+    const EndScore score = endScore(position(c.stones));
+    EXPECT_TRUE(score.side == c.side && score.points == c.points) << "case " << &c - cases;
+  }
+  // {holder, scoring side of the end (1: the holder's), points, next holder}
+  const int hammers[][4] = {{1, 1, 2, 0}, {1, 0, 1, 1}, {1, -1, 0, 1},
+                            {0, 1, 3, 1}, {0, 0, 1, 0}, {0, -1, 0, 0}};
+  for (const auto& c : hammers)
+    EXPECT_EQ(nextHammer(c[0], EndScore{c[1], c[2]}), c[3]) << c[0] << c[1] << c[2];
 }
 
-TEST(EndScore, HouseEdgeIsHouseRadiusPlusStoneRadius) {
-  const double edge = HOUSE_RADIUS + double(STONE_RADIUS);
-  EXPECT_EQ(endScore(withStonesAt({{0, edge - 0.002}})).points, 1);
-  EXPECT_EQ(endScore(withStonesAt({{0, edge + 0.002}})).points, 0);
-  EXPECT_EQ(endScore(withStonesAt({{0, -(edge - 0.002)}})).points, 1);
-  // A stone out of play at (0, 0) never scores, though (0, 0) is far from the tee anyway.
-  EXPECT_FALSE(inHouse(0.0f, 0.0f));
-}
-
-TEST(EndScore, EmptyHouseAndEqualNearestStonesAreBlank) {
-  EndScore score = endScore(withStonesAt({}));
-  EXPECT_EQ(score.side, -1);
-  EXPECT_EQ(score.points, 0);
-  score = endScore(withStonesAt({{0, 2.5}, {1, 3.0}}));
-  EXPECT_EQ(score.points, 0);
-  // Side 0 and side 1 measure the same to the tee (exact floats on either side of it).
-  GameState tie = withStonesAt({{2, 0.9}});
-  tie.stonePos[0][0] = float(TEE_X + 0.5);
-  tie.stonePos[0][1] = 4.5f;
-  tie.stonePos[1][0] = float(TEE_X - 0.5);
-  tie.stonePos[1][1] = 4.5f;
-  EXPECT_EQ(endScore(tie).points, 0);
-  tie.stonePos[1][1] = 4.49f;
-  EXPECT_EQ(endScore(tie).side, 0);
-  EXPECT_EQ(endScore(tie).points, 1);
-}
-
-TEST(Hammer, GoesToTheSideThatDidNotScoreAndStaysAfterABlankEnd) {
-  // Player 1 holds the hammer (throws side 1's stones).
-  EXPECT_EQ(nextHammer(1, EndScore{1, 2}), 0);   // hammer side scores: the other gets it
-  EXPECT_EQ(nextHammer(1, EndScore{0, 1}), 1);   // a steal: the hammer stays
-  EXPECT_EQ(nextHammer(1, EndScore{-1, 0}), 1);  // blank end: kept
-  EXPECT_EQ(nextHammer(0, EndScore{1, 3}), 1);
-  EXPECT_EQ(nextHammer(0, EndScore{0, 1}), 0);
-  EXPECT_EQ(nextHammer(0, EndScore{-1, 0}), 0);
+// Guards in the free guard zone: stones 0 (side 0) and 1 (side 1); stone 2 (side 0) lies in
+// the house. A violation puts every stone back, so the delivered one is gone.
+TEST(FreeGuardZone, RemovingTheOtherSidesGuardOnTheFirstFourStonesIsUndone) {
+  const std::vector<Stone> laid = {{0, -0.4, 3.1}, {1, 0.4, 4.1}, {2, 0, 0.3}};
+  const struct {
+    int shot;
+    std::vector<int> removed;
+    bool intoHouse, violation;  // intoHouse: stone 0 driven into the house, still in play
+  } cases[] = {{1, {0}, false, true},  {2, {1}, false, true},    {3, {0}, false, true},
+               {4, {1}, false, false}, {2, {0}, false, false},   {3, {}, true, false},
+               {3, {2}, false, false}, {5, {0, 1}, false, false}};
+  for (const auto& c : cases) {
+    std::vector<Stone> stones(laid.begin(), laid.begin() + std::min(c.shot, 3));
+    const GameState before = position(stones, c.shot);
+    stones.push_back({c.shot, 0.2, 0.1});
+    GameState after = position(stones, c.shot + 1);
+    for (int i : c.removed) after.stonePos[i][0] = after.stonePos[i][1] = 0.0f;
+    if (c.intoHouse) after.stonePos[0][1] = float(TEE_Y + 1.0);
+    const GameState expected = c.violation ? before : after;
+    EXPECT_EQ(applyFreeGuardRule(before, after), c.violation) << "shot " << c.shot;
+    EXPECT_EQ(std::memcmp(after.stonePos, expected.stonePos, sizeof after.stonePos), 0)
+        << "shot " << c.shot;
+  }
 }
 
 namespace {
 
-// Before shot `shot`: a guard of each side in the free guard zone (stones 0 and 1), a side-1
-// stone in the house (stone 3 when shot > 3). After it: the stones listed are out of play and
-// the delivered stone rests at the tee.
-struct Guarded {
-  GameState before;
-  GameState after;
-  Guarded(int shot, std::initializer_list<int> removed) {
-    before.shotNum = shot;
-    before.stonePos[0][0] = 2.0f;
-    before.stonePos[0][1] = 8.0f;
-    before.stonePos[1][0] = 2.8f;
-    before.stonePos[1][1] = 9.0f;
-    if (shot > 3) {
-      before.stonePos[3][0] = float(TEE_X);
-      before.stonePos[3][1] = float(TEE_Y);
-    }
-    after = before;
-    after.shotNum = shot + 1;
-    after.stonePos[shot][0] = float(TEE_X);
-    after.stonePos[shot][1] = float(TEE_Y + 0.5);
-    // The shot also moved its own side's guard a little.
-    after.stonePos[shot % 2][0] += 0.1f;
-    for (int i : removed) after.stonePos[i][0] = after.stonePos[i][1] = 0.0f;
+// Stand-in simulation: a shot (x, y) rests the delivered stone at (x, y); vx = -k takes stone
+// k - 1 out of play and rests at the tee.
+void placeStone(const GameState& in, const ShotVector& shot, GameState& out, ShotPaths&) {
+  out = in;
+  const bool hit = shot.vx < 0.0f;
+  if (hit) out.stonePos[int(-shot.vx) - 1][0] = out.stonePos[int(-shot.vx) - 1][1] = 0.0f;
+  out.stonePos[in.shotNum][0] = hit ? float(TEE_X) : shot.vx;
+  out.stonePos[in.shotNum][1] = hit ? float(TEE_Y) : shot.vy;
+}
+
+// Plays `plan`, (end, shot) -> shot (else none), an answer taking `perShot` s; fails at `failAt`,
+// or to get ready when failAt.first is -2. As an observer it keeps what was played.
+struct Scripted : Player, GameObserver {
+  std::map<std::pair<int, int>, ShotVector> plan;
+  double perShot = 0.0;
+  std::pair<int, int> failAt{-1, -1};
+  std::string failure = "gave up";
+  std::vector<std::pair<GameState, double>> asked;  // and the seconds left then
+  std::vector<ShotRecord> shots;
+  std::vector<EndRecord> ends;
+  const std::string& name() const override { return failure; }
+  bool newGame(std::string& why) override { return why = failure, failAt.first != -2; }
+  PlayerAnswer play(const GameState& s, double left) override {
+    asked.emplace_back(s, left);
+    const std::pair<int, int> at{s.curEnd, s.shotNum};
+    return {at != failAt, plan.count(at) ? plan[at] : ShotVector{}, perShot, failure};
   }
+  void stop() override {}
+  void onShot(const ShotRecord& r) override { shots.push_back(r); }
+  void onEnd(const EndRecord& r) override { ends.push_back(r); }
 };
+
+GameResult play(Scripted& red, Scripted& yellow, int ends) {
+  Player* const players[PLAYER_COUNT] = {&red, &yellow};
+  GameSettings settings;
+  settings.ends = ends;
+  settings.thinkingTime = 100.0;
+  DeliveryNoise exact(NoiseSigmas{1.0, 1.0}, 0.0, 1);
+  return playGame(players, settings, exact, red, placeStone);
+}
+
+ShotVector at(double y) { return ShotVector{float(TEE_X), float(TEE_Y + y), false}; }
 
 }  // namespace
 
-TEST(FreeGuardZone, OpponentGuardRemovedOnShotsZeroToThreeRestoresThePosition) {
-  ASSERT_TRUE(inFreeGuardZone(2.0f, 8.0f));
-  ASSERT_TRUE(inFreeGuardZone(2.8f, 9.0f));
-  for (int shot = 2; shot < FREE_GUARD_SHOTS; ++shot) {
-    const int opponentGuard = 1 - shot % 2;
-    Guarded g(shot, {opponentGuard});
-    EXPECT_TRUE(applyFreeGuardRule(g.before, g.after)) << "shot " << shot;
-    for (int i = 0; i < STONE_COUNT; ++i) {
-      if (i == shot) continue;
-      EXPECT_EQ(g.after.stonePos[i][0], g.before.stonePos[i][0])
-          << "shot " << shot << " stone " << i;
-      EXPECT_EQ(g.after.stonePos[i][1], g.before.stonePos[i][1])
-          << "shot " << shot << " stone " << i;
-    }
-    EXPECT_FALSE(stoneInPlay(g.after, shot)) << "the delivered stone is removed";
-    EXPECT_EQ(g.after.shotNum, shot + 1);
-  }
-  // Shot 1 removing the first stone, a guard.
-  GameState before;
-  before.shotNum = 1;
-  before.stonePos[0][0] = float(TEE_X);
-  before.stonePos[0][1] = 7.0f;
-  GameState after = before;
-  after.shotNum = 2;
-  after.stonePos[0][0] = after.stonePos[0][1] = 0.0f;
-  after.stonePos[1][0] = float(TEE_X);
-  after.stonePos[1][1] = 7.2f;
-  EXPECT_TRUE(applyFreeGuardRule(before, after));
-  EXPECT_EQ(after.stonePos[0][1], 7.0f);
-  EXPECT_FALSE(stoneInPlay(after, 1));
-}
+// End 1, yellow's hammer: red's guard, yellow takes it out (undone), yellow scores one. End 2,
+// red's hammer: red scores two (yellow's stone lies behind red's first); yellow gets it back.
+// Then a game of three ends in which yellow fails at its third stone of the second.
+TEST(Game, EndsScoreForTheirThrowersAndClocksAndForfeitsFollowThePlayers) {
+  Scripted red, yellow;
+  red.plan = {{{0, 0}, at(3.12)}, {{0, 2}, at(1.0)}, {{1, 1}, at(0.1)}, {{1, 3}, at(-0.3)}};
+  yellow.plan = {{{0, 1}, ShotVector{-1.0f, 0.0f, false}}, {{0, 3}, at(0.2)}, {{1, 0}, at(0.5)}};
+  const GameResult result = play(red, yellow, 2);
+  EXPECT_TRUE(red.shots[1].freeGuardViolation && stoneInPlay(red.shots[1].after, 0));
+  ASSERT_EQ(red.ends.size(), 2u);
+  const EndRecord &first = red.ends[0], &second = red.ends[1];
+  EXPECT_EQ((std::vector{first.hammer, first.points[0], first.points[1], first.nextHammer}),
+            (std::vector{1, 0, 1, 0}));
+  EXPECT_EQ((std::vector{second.hammer, second.points[0], second.points[1], second.nextHammer}),
+            (std::vector{0, 2, 0, 1}));
+  EXPECT_TRUE(result.total[0] == 2 && result.total[1] == 1 && result.winner == 0);
+  // Each player is asked for its own stones; SETSTATE's whiteToMove marks the hammer's.
+  ASSERT_EQ(red.asked.size() + yellow.asked.size(), 32u);
+  for (const Scripted* p : {&red, &yellow})
+    for (const auto& [s, left] : p->asked)
+      EXPECT_TRUE(s.shotNum % 2 == (p == &red ? s.curEnd : 1 - s.curEnd) && s.lastEnd == 2 &&
+                  s.whiteToMove == (s.shotNum % 2 == 1));
 
-TEST(FreeGuardZone, NoViolationFromShotFourOwnGuardsMovedGuardsOrHouseStones) {
-  // Shot 4 removes side 1's guard: it stays removed.
-  Guarded fourth(4, {1});
-  const GameState after = fourth.after;
-  EXPECT_FALSE(applyFreeGuardRule(fourth.before, fourth.after));
-  EXPECT_EQ(0, std::memcmp(after.stonePos, fourth.after.stonePos, sizeof(after.stonePos)));
-  EXPECT_FALSE(stoneInPlay(fourth.after, 1));
-
-  // Shot 2 (side 0) removes side 0's own guard: allowed.
-  Guarded own(2, {0});
-  EXPECT_FALSE(applyFreeGuardRule(own.before, own.after));
-  EXPECT_FALSE(stoneInPlay(own.after, 0));
-  EXPECT_TRUE(stoneInPlay(own.after, 2));
-
-  // Shot 3 (side 1) moves side 0's guard out of the zone but not out of play: allowed.
-  Guarded moved(3, {});
-  moved.after.stonePos[0][1] = float(TEE_Y);
-  EXPECT_FALSE(applyFreeGuardRule(moved.before, moved.after));
-
-  // Shot 3 removes a side-0 stone that lies in the house, not in the zone: allowed.
-  GameState before;
-  before.shotNum = 3;
-  before.stonePos[2][0] = float(TEE_X);
-  before.stonePos[2][1] = float(TEE_Y + 0.3);
-  GameState out = before;
-  out.shotNum = 4;
-  out.stonePos[2][0] = out.stonePos[2][1] = 0.0f;
-  out.stonePos[3][0] = float(TEE_X);
-  out.stonePos[3][1] = float(TEE_Y);
-  EXPECT_FALSE(applyFreeGuardRule(before, out));
-  EXPECT_TRUE(stoneInPlay(out, 3));
+  // Each answer is charged to its player; a failure forfeits at once.
+  Scripted charged, failing, never;
+  charged.perShot = 1.5, failing.perShot = 0.25, failing.failAt = {1, 5}, never.failAt = {-2, 0};
+  const GameResult forfeit = play(charged, failing, 3);
+  for (const Scripted* p : {&charged, &failing})
+    for (std::size_t i = 0; i < p->asked.size(); ++i)
+      EXPECT_EQ(p->asked[i].second, 100.0 - p->perShot * double(i));
+  EXPECT_TRUE(forfeit.forfeit == 1 && forfeit.winner == 0 && forfeit.reason == "gave up");
+  EXPECT_TRUE(forfeit.endsPlayed == 1 && charged.shots.size() == 16u + 5u);
+  const GameResult unready = play(never, charged, 1);
+  EXPECT_TRUE(unready.forfeit == 0 && unready.winner == 1 && never.shots.empty());
 }

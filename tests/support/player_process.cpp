@@ -1,26 +1,8 @@
 #include "support/player_process.h"
 
-#include <cctype>
+#include <regex>
 
 namespace varrowmere::testing {
-
-namespace {
-
-// Digits, a point and exactly six decimals, optionally signed: one "%f" of a finite number.
-std::optional<std::size_t> matchFixed(const std::string& text, std::size_t pos) {
-  if (pos < text.size() && text[pos] == '-') ++pos;
-  const std::size_t digitsStart = pos;
-  while (pos < text.size() && std::isdigit(static_cast<unsigned char>(text[pos]))) ++pos;
-  if (pos == digitsStart || pos >= text.size() || text[pos] != '.') return std::nullopt;
-  ++pos;
-  for (int i = 0; i < 6; ++i, ++pos) {
-    if (pos >= text.size() || !std::isdigit(static_cast<unsigned char>(text[pos])))
-      return std::nullopt;
-  }
-  return pos;
-}
-
-}  // namespace
 
 PlayerProcess::PlayerProcess(bool nonBlocking) {
   std::string failure;
@@ -40,18 +22,14 @@ bool PlayerProcess::readToEnd(std::chrono::milliseconds deadline) {
 }
 
 std::optional<std::size_t> matchBestShot(const std::string& text, std::size_t pos) {
-  static const std::string head = "BESTSHOT ";
-  if (text.compare(pos, head.size(), head) != 0) return std::nullopt;
-  auto next = matchFixed(text, pos + head.size());
-  if (!next || *next >= text.size() || text[*next] != ' ') return std::nullopt;
-  next = matchFixed(text, *next + 1);
-  if (!next || *next >= text.size() || text[*next] != ' ') return std::nullopt;
-  const std::size_t spin = *next + 1;
-  if (spin >= text.size() || (text[spin] != '0' && text[spin] != '1')) return std::nullopt;
-  // "%d" of 0 or 1 is one digit: a further digit would be a different number.
-  if (spin + 1 < text.size() && std::isdigit(static_cast<unsigned char>(text[spin + 1])))
+  // "%f" of a finite number: digits, a point and six decimals, maybe a minus before them; "%d"
+  // of 0 or 1 is one digit, so a further digit would make another number.
+  static const std::regex reply(R"(BESTSHOT -?\d+\.\d{6} -?\d+\.\d{6} [01](?!\d))");
+  std::smatch match;
+  if (pos > text.size() || !std::regex_search(text.begin() + std::ptrdiff_t(pos), text.end(), match,
+                                              reply, std::regex_constants::match_continuous))
     return std::nullopt;
-  return spin + 1;
+  return pos + std::size_t(match.length());
 }
 
 }  // namespace varrowmere::testing

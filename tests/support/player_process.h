@@ -1,6 +1,6 @@
 #pragma once
-// Runs the built player as a child process on two pipes, the way a game server does, with a
-// deadline on every wait so that a silent or stuck player fails a test instead of hanging it.
+// The built player as a child process on two pipes, as a game server runs it, with a deadline on
+// every wait: a silent or stuck player fails a test instead of hanging it.
 
 #include <chrono>
 #include <optional>
@@ -15,17 +15,14 @@ inline constexpr std::chrono::seconds FIRST_REPLY_DEADLINE{60};
 // How long the player may take to exit once its input has ended.
 inline constexpr std::chrono::seconds EXIT_DEADLINE{1};
 
-// The built player on the process driver: send, closeInput, waitExit and output() are the
-// driver's; a player still running at the end is killed.
+// send, closeInput, waitExit and output() are the driver's; a player still running is killed.
 class PlayerProcess : public process::ProcessDriver {
  public:
-  // Starts VARROWMERE_PLAYER_PATH. With nonBlocking, both pipe ends the player gets are in
-  // non-blocking mode, as some servers leave them.
+  // Starts the player; with nonBlocking its pipe ends are non-blocking, as some servers leave them.
   explicit PlayerProcess(bool nonBlocking = false);
 
   bool started() const { return running(); }
-  // Reads until the output holds at least count bytes in all, the output ends or the
-  // deadline passes; returns everything read so far.
+  // Reads until count bytes have come in all, the output ends or the deadline passes.
   const std::string& readAtLeast(std::size_t count, std::chrono::milliseconds deadline);
   // Reads until the player closes its output or the deadline passes; true if it closed.
   bool readToEnd(std::chrono::milliseconds deadline);

@@ -7,20 +7,13 @@
 namespace varrowmere::testing_support {
 
 inline void ensureMotionTables() {
-  static const bool built = [] {
-    buildChordTable();
-    buildTrajectoryTables();
-    return true;
-  }();
+  static const bool built = (buildChordTable(), buildTrajectoryTables(), true);
   (void)built;
 }
 
 inline void ensureStartUpTables() {
   ensureMotionTables();
-  static const bool built = [] {
-    buildCandidateTables();
-    return true;
-  }();
+  static const bool built = (buildCandidateTables(), true);
   (void)built;
 }
 

@@ -1,0 +1,12 @@
+// The scripts' test (parallel_runs.sh) as a test program, so that faults planted in the scripts
+// are caught like any other; it needs the Release programs it compares them with.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+TEST(ParallelScripts, MergeAndTabulateWhatTheProgramsPlayByHand) {
+  const std::string script = VARROWMERE_TEST_SOURCE_DIR "/scripts/parallel_runs.sh";
+  EXPECT_EQ(std::system(("bash " + script + " " VARROWMERE_TEST_BINARY_DIR "/..").c_str()), 0);
+}

@@ -74,7 +74,7 @@ TEST(FreeGuardChoice, OneEndCountsStrictLeadsTheGuardWinsTiesAndTinyBranchesAreD
 TEST(FreeGuardChoice, TheLastStoneGoesToTheSideThatDidNotScore) {
   struct Case {
     int side, lead;
-    ScoreDist first, last;  // options[0] and options[1]
+    ScoreDist side0, side1;  // options[0] and options[1], each from the player's view
     double winProb;
   };
   const Case cases[] = {
@@ -84,11 +84,14 @@ TEST(FreeGuardChoice, TheLastStoneGoesToTheSideThatDidNotScore) {
       // Side 0 level: steal 1/4 x (1/4 + 1/4) + blank 1/4 x 1/4 + give up 1/2 x 1/2.
       {0, 0, dist({{1, 0.25}, {0, 0.25}, {-1, 0.5}}), dist({{2, 0.5}, {0, 0.25}, {-1, 0.25}}),
        0.4375},
+      // Side 1 scores 2, then throws first: 1/4 x 1/2; blank, keeps the last stone: 1/4 x 1/4;
+      // gives up 1, then has the last stone again and scores 2: 1/2 x 1/4.
+      {1, 0, dist({{-3, 0.5}, {0, 0.5}}), dist({{2, 0.25}, {0, 0.25}, {-1, 0.5}}), 0.3125},
   };
   for (const Case& c : cases) {
     GuardOptions options;
-    options[0] = {c.first};
-    options[1] = {c.last};
+    options[0] = {c.side0};
+    options[1] = {c.side1};
     EXPECT_DOUBLE_EQ(expectWin(2, c.lead, c.side, options, 1.0).winProb, c.winProb) << &c - cases;
   }
 }
@@ -111,6 +114,9 @@ TEST(FreeGuardChoice, CommittedFilesFeedTheirOptions) {
   EXPECT_EQ(guardOptions[1], (std::vector<ScoreDist>{corner, plain}));
   EXPECT_EQ(guardOptions[0], (std::vector<ScoreDist>{counted(SCORE_FILE_CENTER_GUARD, true),
                                                      counted(SCORE_FILE_PLAIN, true)}));
+  // Level with three ends left, the side with the last stone plays plain: a score against it
+  // hands the last stone back.
+  EXPECT_EQ(freeGuardTest(1, 3, 0).option, 1);
   // Fewer than one end counts as one; five at most are looked at (this returns at once).
   EXPECT_EQ(freeGuardTest(1, -5, 0).winProb, choice.winProb);
   EXPECT_LE(freeGuardTest(0, 1000000, 0).winProb, 1.0 + 1e-9);

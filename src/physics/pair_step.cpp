@@ -123,6 +123,13 @@ bool stepStonePair(PairBody& bodyA, PairBody& bodyB, const PairMass& mass) {
   // (to the bit) is followed by identical ones: the rest are skipped.
   b2Vec2 vA = s[0].v, vB = s[1].v;
   float wA = s[0].w, wB = s[1].w;
+  // An impulse P on B, and -P on A, at the contact point.
+  const auto applyImpulse = [&](const b2Vec2 P) {
+    vA -= mA * P;
+    wA -= iA * b2Cross(rA, P);
+    vB += mB * P;
+    wB += iB * b2Cross(rB, P);
+  };
   for (int iteration = 0; iteration < VELOCITY_ITERATIONS; ++iteration) {
     const float before[8] = {vA.x, vA.y, wA, vB.x, vB.y, wB, normalImpulse, tangentImpulse};
     {
@@ -133,11 +140,7 @@ bool stepStonePair(PairBody& bodyA, PairBody& bodyB, const PairMass& mass) {
       const float newImpulse = b2Clamp(tangentImpulse + lambda, -maxFriction, maxFriction);
       lambda = newImpulse - tangentImpulse;
       tangentImpulse = newImpulse;
-      const b2Vec2 P = lambda * tangent;
-      vA -= mA * P;
-      wA -= iA * b2Cross(rA, P);
-      vB += mB * P;
-      wB += iB * b2Cross(rB, P);
+      applyImpulse(lambda * tangent);
     }
     {
       const b2Vec2 dv = vB + b2Cross(wB, rB) - vA - b2Cross(wA, rA);
@@ -146,11 +149,7 @@ bool stepStonePair(PairBody& bodyA, PairBody& bodyB, const PairMass& mass) {
       const float newImpulse = b2Max(normalImpulse + lambda, 0.0f);
       lambda = newImpulse - normalImpulse;
       normalImpulse = newImpulse;
-      const b2Vec2 P = lambda * normal;
-      vA -= mA * P;
-      wA -= iA * b2Cross(rA, P);
-      vB += mB * P;
-      wB += iB * b2Cross(rB, P);
+      applyImpulse(lambda * normal);
     }
     const float after[8] = {vA.x, vA.y, wA, vB.x, vB.y, wB, normalImpulse, tangentImpulse};
     if (std::memcmp(before, after, sizeof(before)) == 0) break;

@@ -1,6 +1,7 @@
 #include "support/player_process.h"
 
-#include <regex>
+#include <cctype>
+#include <string_view>
 
 namespace varrowmere::testing {
 
@@ -22,14 +23,31 @@ bool PlayerProcess::readToEnd(std::chrono::milliseconds deadline) {
 }
 
 std::optional<std::size_t> matchBestShot(const std::string& text, std::size_t pos) {
-  // "%f" of a finite number: digits, a point and six decimals, maybe a minus before them; "%d"
-  // of 0 or 1 is one digit, so a further digit would make another number.
-  static const std::regex reply(R"(BESTSHOT -?\d+\.\d{6} -?\d+\.\d{6} [01](?!\d))");
-  std::smatch match;
-  if (pos > text.size() || !std::regex_search(text.begin() + std::ptrdiff_t(pos), text.end(), match,
-                                              reply, std::regex_constants::match_continuous))
+  const auto isDigit = [&](std::size_t i) {
+    return i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]));
+  };
+  // "%f" of a finite number: maybe a minus, digits, a point and six decimals.
+  const auto number = [&](std::size_t& i) {
+    if (i < text.size() && text[i] == '-') ++i;
+    const std::size_t digits = i;
+    while (isDigit(i)) ++i;
+    if (i == digits || i >= text.size() || text[i++] != '.') return false;
+    for (int decimal = 0; decimal < 6; ++decimal, ++i)
+      if (!isDigit(i)) return false;
+    return true;
+  };
+  const auto literal = [&](std::size_t& i, std::string_view word) {
+    if (text.compare(i, word.size(), word) != 0) return false;
+    i += word.size();
+    return true;
+  };
+  std::size_t i = pos;
+  if (pos > text.size() || !literal(i, "BESTSHOT ") || !number(i) || !literal(i, " ") ||
+      !number(i) || !literal(i, " "))
     return std::nullopt;
-  return pos + std::size_t(match.length());
+  // "%d" of 0 or 1 is one digit: a further digit would make another number.
+  if (i >= text.size() || (text[i] != '0' && text[i] != '1') || isDigit(i + 1)) return std::nullopt;
+  return i + 1;
 }
 
 }  // namespace varrowmere::testing

@@ -7,7 +7,7 @@ namespace varrowmere {
 namespace {
 
 // Index by GridKind, then spin. Written only by buildCandidateTables.
-GridSpec specs[2];
+GridSpec grids[2];
 GridTable tables[2][2];
 std::vector<CandidateCell> templates[2][2];
 std::vector<int32_t> sampled[2][2];
@@ -26,11 +26,11 @@ void buildSpin(int spin) {
   const bool spinFlag = spin != 0;
   GridTable& draw = tables[kindIndex(GridKind::Draw)][spin];
   GridTable& hit = tables[kindIndex(GridKind::Hit)][spin];
-  buildTable(specs[kindIndex(GridKind::Draw)], spinFlag, draw);
-  buildTable(specs[kindIndex(GridKind::Hit)], spinFlag, hit);
-  buildCellTemplate(specs[kindIndex(GridKind::Draw)], draw,
+  buildTable(grids[kindIndex(GridKind::Draw)], spinFlag, draw);
+  buildTable(grids[kindIndex(GridKind::Hit)], spinFlag, hit);
+  buildCellTemplate(grids[kindIndex(GridKind::Draw)], draw,
                     templates[kindIndex(GridKind::Draw)][spin]);
-  buildCellTemplate(specs[kindIndex(GridKind::Hit)], hit,
+  buildCellTemplate(grids[kindIndex(GridKind::Hit)], hit,
                     templates[kindIndex(GridKind::Hit)][spin]);
   for (int kind = 0; kind < 2; ++kind) {
     sampled[kind][spin].clear();
@@ -43,15 +43,15 @@ void buildSpin(int spin) {
 }  // namespace
 
 void buildCandidateTables() {
-  specs[kindIndex(GridKind::Draw)] = DRAW_GRID_SPEC;
-  specs[kindIndex(GridKind::Hit)] = HIT_GRID_SPEC;
-  // The two spins share nothing but the specs and the read-only motion tables.
+  grids[kindIndex(GridKind::Draw)] = DRAW_GRID_SPEC;
+  grids[kindIndex(GridKind::Hit)] = HIT_GRID_SPEC;
+  // The two spins share nothing but the grid parameters and the read-only motion tables.
   std::thread spinOne(buildSpin, 1);
   buildSpin(0);
   spinOne.join();
 }
 
-const GridSpec& gridSpec(GridKind kind) { return specs[kindIndex(kind)]; }
+const GridSpec& gridSpec(GridKind kind) { return grids[kindIndex(kind)]; }
 
 const GridTable& gridTable(GridKind kind, int spin) {
   return tables[kindIndex(kind)][spinIndex(spin)];

@@ -25,12 +25,12 @@ TEST(GridDimensions, StepsGiveTheGridSizes) {
                {0.0, 1.0, 2.0, 1},
                {1.0, 5.0, 2.5, 3}};
   for (const auto& c : cases) {
-    GridSpec spec;
-    spec.stepX = spec.stepY = c.step;
-    spec.xMin = spec.yMin = c.lo;
-    spec.xMax = spec.yMax = c.hi;
+    GridSpec grid;
+    grid.stepX = grid.stepY = c.step;
+    grid.xMin = grid.yMin = c.lo;
+    grid.xMax = grid.yMax = c.hi;
     GridTable table;
-    gridDimensions(spec, table);
+    gridDimensions(grid, table);
     EXPECT_TRUE(table.countX == c.count && table.total == c.count * c.count) << c.step;
     EXPECT_TRUE(table.colHi == c.count - 1 && table.rowHi == c.count - 1) << c.step;
   }
@@ -76,10 +76,10 @@ TEST(CellTemplate, RowStepFollowsTheLookedAheadStop) {
   table.countX = 3, table.countY = 20, table.total = 60;
   table.loci.resize(60);
   for (int32_t i = 0; i < 60; ++i) table.loci[i].locus.stopY = stopY[i / 3];
-  GridSpec spec = DRAW_GRID_SPEC;
-  spec.colStep = 2;
+  GridSpec grid = DRAW_GRID_SPEC;
+  grid.colStep = 2;
   std::vector<CandidateCell> cells;
-  buildCellTemplate(spec, table, cells);
+  buildCellTemplate(grid, table, cells);
   std::vector<int32_t> sampled;
   for (int32_t i = 0; i < 60; ++i) {
     if (cells[i].sampled) sampled.push_back(i);
@@ -92,15 +92,15 @@ TEST(CellTemplate, RowStepFollowsTheLookedAheadStop) {
 // Cells 0 1 2 / 3 4 5; 1, 3 and 5 sampled.
 TEST(CellTemplate, RepresentativeIsTheNearestSampledCellLowerIndexFirst) {
   std::vector<CandidateCell> cells(6);
-  GridSpec spec;
+  GridSpec grid;
   for (const double stepY : {0.1, 0.1 * (1.0 + 1e-12), 0.11}) {
     for (int32_t i = 0; i < 6; ++i) {
       cells[i].index = i;
       cells[i].sampled = i % 2 == 1;
     }
-    spec.stepX = 0.1;
-    spec.stepY = stepY;
-    assignRepresentatives(spec, 3, cells);
+    grid.stepX = 0.1;
+    grid.stepY = stepY;
+    assignRepresentatives(grid, 3, cells);
     EXPECT_EQ(cells[4].representative, stepY < 0.105 ? 1 : 3) << stepY;
     EXPECT_TRUE(cells[0].representative == 1 && cells[2].representative == 1);
     EXPECT_EQ(cells[3].representative, 3);

@@ -65,5 +65,4 @@ const std::vector<int32_t>& sampledCells(GridKind kind, int spin) {
   return sampled[kindIndex(kind)][spinIndex(spin)];
 }
 
-
 }  // namespace varrowmere

@@ -194,13 +194,17 @@ int32_t pairSteps(const StoneLocus& a, const StoneLocus& b) {
 namespace {
 
 // hitSteps of a moving stone against every listed stone at rest, the clear misses answered by
-// the probe without the full estimate.
+// the probe without the full estimate; with known, a stone whose known[j] is not negative
+// takes it instead.
 void predictAgainstResting(const StoneLocus& m, StoneLocus* const* resting, int restingCount,
-                           ContactMatrix matrix) {
+                           ContactMatrix matrix, const int32_t* known = nullptr) {
   const ContactProbe probe(m);
   for (int j = 0; j < restingCount; ++j) {
     const double x = resting[j]->cur.x, y = resting[j]->cur.y;
-    store(matrix, m, *resting[j], probe.misses(x, y) ? STEPS_NEVER : hitSteps(m, x, y));
+    const int32_t steps = known != nullptr && known[j] >= 0 ? known[j]
+                          : probe.misses(x, y)              ? STEPS_NEVER
+                                                            : hitSteps(m, x, y);
+    store(matrix, m, *resting[j], steps);
   }
 }
 
@@ -208,17 +212,7 @@ void predictAgainstResting(const StoneLocus& m, StoneLocus* const* resting, int 
 
 void predictShotContacts(const StoneLocus& shot, StoneLocus* const* resting, int restingCount,
                          ContactMatrix matrix, const int32_t* known) {
-  if (known == nullptr) {
-    predictAgainstResting(shot, resting, restingCount, matrix);
-    return;
-  }
-  const ContactProbe probe(shot);
-  for (int j = 0; j < restingCount; ++j) {
-    const double x = resting[j]->cur.x, y = resting[j]->cur.y;
-    const int32_t steps =
-        known[j] >= 0 ? known[j] : (probe.misses(x, y) ? STEPS_NEVER : hitSteps(shot, x, y));
-    store(matrix, shot, *resting[j], steps);
-  }
+  predictAgainstResting(shot, resting, restingCount, matrix, known);
 }
 
 void predictMovingVsResting(StoneLocus* const* moving, int movingCount, StoneLocus* const* resting,

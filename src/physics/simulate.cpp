@@ -167,16 +167,14 @@ void simulateWith(SimWorld& world, const StoneLocus& shot, const StoneLocus* sto
   for (int i = 0; i < n; ++i) std::fill(matrix[i], matrix[i] + n, STEPS_NEVER);
   StoneLocus* atRest[STONE_COUNT];
   for (int c = 0; c < resting; ++c) atRest[c] = &loci[c];
-  if (earlier == nullptr) {
-    predictShotContacts(delivered, atRest, resting, matrix);
-  } else {
-    int32_t known[STONE_COUNT];
+  int32_t known[STONE_COUNT];
+  if (earlier != nullptr) {
     for (int c = 0; c < resting; ++c) {
       const int32_t stone = loci[c].stateIndex;
       known[c] = validSlot(stone) && (same >> stone & 1u) != 0 ? earlier->firstContact(stone) : -1;
     }
-    predictShotContacts(delivered, atRest, resting, matrix, known);
   }
+  predictShotContacts(delivered, atRest, resting, matrix, earlier != nullptr ? known : nullptr);
   if (trace != nullptr) {
     for (int c = 0; c < resting; ++c) trace->addFirstContact(loci[c].stateIndex, matrix[resting][c]);
   }

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "physics/path_bound.h"
+
 namespace varrowmere {
 
 namespace {
@@ -193,17 +195,27 @@ int32_t pairSteps(const StoneLocus& a, const StoneLocus& b) {
 
 namespace {
 
-// hitSteps of a moving stone against every listed stone at rest, the clear misses answered by
-// the probe without the full estimate; with known, a stone whose known[j] is not negative
-// takes it instead.
+// hitSteps of a moving stone against every listed stone at rest; the clear misses are
+// answered by the probe, then by the bound of the stone's path (made when first needed),
+// without the full estimate. With known, a stone whose known[j] is not negative takes it.
 void predictAgainstResting(const StoneLocus& m, StoneLocus* const* resting, int restingCount,
                            ContactMatrix matrix, const int32_t* known = nullptr) {
   const ContactProbe probe(m);
+  PathBound path;
+  // Against a single stone the bound costs about what it saves.
+  bool pathMade = restingCount < 2;
   for (int j = 0; j < restingCount; ++j) {
     const double x = resting[j]->cur.x, y = resting[j]->cur.y;
-    const int32_t steps = known != nullptr && known[j] >= 0 ? known[j]
-                          : probe.misses(x, y)              ? STEPS_NEVER
-                                                            : hitSteps(m, x, y);
+    int32_t steps = STEPS_NEVER;
+    if (known != nullptr && known[j] >= 0) {
+      steps = known[j];
+    } else if (!probe.misses(x, y)) {
+      if (!pathMade) {
+        path = PathBound::wholePath(m);
+        pathMade = true;
+      }
+      if (!path.clear(x, y)) steps = hitSteps(m, x, y);
+    }
     store(matrix, m, *resting[j], steps);
   }
 }

@@ -8,6 +8,7 @@
 #include <thread>
 #include <utility>
 
+#include "physics/path_bound.h"
 #include "tables/message.h"
 
 namespace varrowmere {
@@ -213,6 +214,7 @@ void buildTrajectoryTables() {
   std::thread helper(buildRange, TRAJECTORY_COUNT / 2, TRAJECTORY_COUNT);
   buildRange(0, TRAJECTORY_COUNT / 2);
   helper.join();
+  buildPathMargins();
 }
 
 int32_t trajectoryForSpeed(double speed) {

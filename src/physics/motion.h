@@ -170,13 +170,18 @@ inline void mapRowToSheet(const StoneLocus& locus, const TableRow& r, int32_t ro
   out.moving = r.speed != 0.0 ? 1 : 0;
 }
 
-// The position alone of a table row mapped to the sheet (as mapRowToSheet maps it).
-inline void mapRowPosition(const StoneLocus& locus, const TableRow& r, double& x, double& y) {
-  const double px = r.x * locus.mirror;
+// A table-frame position (tx, ty) mapped to the sheet (as mapRowToSheet maps a row's).
+inline void mapTablePosition(const StoneLocus& locus, double tx, double ty, double& x, double& y) {
+  const double px = tx * locus.mirror;
   const double ex = px - locus.offX - locus.anchorX;
-  const double ey = r.y - locus.offY - locus.anchorY;
+  const double ey = ty - locus.offY - locus.anchorY;
   x = ex * locus.rotS + ey * locus.rotC + locus.anchorX;
   y = ey * locus.rotS - ex * locus.rotC + locus.anchorY;
+}
+
+// The position alone of a table row mapped to the sheet.
+inline void mapRowPosition(const StoneLocus& locus, const TableRow& r, double& x, double& y) {
+  mapTablePosition(locus, r.x, r.y, x, y);
 }
 
 // Row `row` (clamped to the table) of trajectory k, read through the locus's transform.

@@ -18,10 +18,13 @@ constexpr int32_t GENERAL_COURSE_RESTING = 2;
 void ShotTrace::begin(int32_t restingCount) {
   general_m = restingCount >= GENERAL_COURSE_RESTING;
   involved_m = 0;
+  boxMinX_m = boxMinY_m = INFINITY;
+  boxMaxX_m = boxMaxY_m = -INFINITY;
   std::fill(firstContact_m, firstContact_m + STONE_COUNT, -1);
   rounds_m.clear();
   predicted_m.clear();
   probes_m.clear();
+  bounds_m.clear();
 }
 
 void ShotTrace::addFirstContact(int32_t stone, int32_t steps) {
@@ -40,11 +43,22 @@ void ShotTrace::addPredicted(const StoneLocus& stone) {
 }
 
 void ShotTrace::endRound(int32_t earliestSteps, bool contact) {
-  rounds_m.back().earliestSteps = earliestSteps;
-  rounds_m.back().contact = contact;
+  Round& round = rounds_m.back();
+  round.earliestSteps = earliestSteps;
+  round.contact = contact;
+  const bool first = rounds_m.size() == 1;
+  for (int32_t p = 0; p < round.predictedCount; ++p) {
+    const StoneLocus& stone = predicted_m[round.firstPredicted + p];
+    bounds_m.push_back(first && contact ? PathBound::window(stone, earliestSteps)
+                                        : PathBound::wholePath(stone));
+    bounds_m.back().extendBox(boxMinX_m, boxMinY_m, boxMaxX_m, boxMaxY_m);
+  }
 }
 
 bool ShotTrace::unaffectedByStoneAt(double x, double y) const {
+  // Outside every bound, every prediction below is "never" (or, in the first round, later
+  // than its contact).
+  if (x < boxMinX_m || x > boxMaxX_m || y < boxMinY_m || y > boxMaxY_m) return true;
   // The contact-time entries the simulation would hold for the added stone, by slot: "never"
   // at first, set when a moving stone is predicted anew, counted down by each event's steps
   // otherwise. Only the entries of moving stones are read, and every moving stone was
@@ -56,7 +70,11 @@ bool ShotTrace::unaffectedByStoneAt(double x, double y) const {
     for (int32_t p = 0; p < round.predictedCount; ++p) {
       const int32_t at = round.firstPredicted + p;
       const StoneLocus& stone = predicted_m[at];
-      entry[stone.stoneIndex] = probes_m[at].misses(x, y) ? STEPS_NEVER : hitSteps(stone, x, y);
+      // A stone outside the bound gets "never": the truth in later rounds, and in the first
+      // round as good as the truth, a count beyond the round's earliest contact.
+      entry[stone.stoneIndex] = probes_m[at].misses(x, y) || bounds_m[at].clear(x, y)
+                                    ? STEPS_NEVER
+                                    : hitSteps(stone, x, y);
     }
     // Strictly later than the earliest contact, or the added stone would be (or tie) it.
     for (uint32_t slots = round.movingSlots; slots != 0; slots &= slots - 1) {

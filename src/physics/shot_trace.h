@@ -8,11 +8,13 @@
 // contacts were predicted anew and the step count of the earliest contact, so that a stone
 // added at rest can be checked against exactly the predictions the simulation would make.
 
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
 #include "physics/contact.h"
 #include "physics/motion.h"
+#include "physics/path_bound.h"
 
 namespace varrowmere {
 
@@ -55,10 +57,15 @@ class ShotTrace {
   };
   bool general_m = false;
   uint32_t involved_m = 0;
+  // Holds every bound below: a stone outside it meets nothing the shot's course depends on.
+  double boxMinX_m = INFINITY, boxMinY_m = INFINITY, boxMaxX_m = -INFINITY, boxMaxY_m = -INFINITY;
   int32_t firstContact_m[STONE_COUNT];
   std::vector<Round> rounds_m;
   std::vector<StoneLocus> predicted_m;
   std::vector<ContactProbe> probes_m;  // one per predicted stone
+  // One per predicted stone: outside it the stone meets nothing before its round's earliest
+  // contact (the first round, whose entries are never read again) or at all (later rounds).
+  std::vector<PathBound> bounds_m;
 };
 
 }  // namespace varrowmere

@@ -249,17 +249,32 @@ TEST(ContactPrediction, HitStepsRefusesTargetsBehindOrOffItsLine) {
   EXPECT_EQ(hitSteps(m, inside.cur.x, inside.cur.y), bruteContact(m, inside));
 }
 
-// Targets on and beside random paths, fast and slow, and near their stops: a target the whole
-// path's bound clears is never met, one a window's bound clears is not met within the window.
-// Many of the targets that are never met lie outside the bound. Every trajectory has a margin, of a
-// few micrometres but for the one whose rows name a trajectory a step out of line.
+// Targets on and beside random paths, fast and slow: a target the whole path's bound clears is
+// never met, one a window's bound clears is not met within the window; many of those never met
+// are cleared. Every trajectory's margin holds the distance from its rows to the rows, at the
+// same index, of each trajectory its speeds name (hitSteps reads those); it is a few
+// micrometres but for the one whose rows name a trajectory a step out of line. A target within
+// two radii of trajectory 0's stop, which hitSteps reads when its estimate lands on the stop,
+// is never cleared, whatever the window.
 TEST(ContactPrediction, PathBoundClearsOnlyTargetsHitStepsCannotMeet) {
   int wide = 0;
   for (int32_t k = 0; k < TRAJECTORY_COUNT; ++k) {
-    ASSERT_LT(pathMargin(k), 0.1) << k;
+    const TableRow* rows = stepTable[k];
+    for (int32_t r = 1; r <= lastRow(k); ++r) {
+      const int32_t named = trajectoryForSpeed(rows[r].speed);
+      const TableRow& other = stepTable[named][std::min(r, lastRow(named))];
+      ASSERT_LE(std::hypot(other.x - rows[r].x, other.y - rows[r].y), pathMargin(k)) << k;
+    }
     wide += pathMargin(k) > 1e-3;
   }
   EXPECT_LE(wide, 1);
+  const StoneLocus slow = movingLocus(2.0, 8.0, 0.3, -6.0);
+  double stopX = 0.0, stopY = 0.0;
+  mapRowPosition(slow, stepTable[0][0], stopX, stopY);
+  ASSERT_GT(std::hypot(stopX - slow.cur.x, stopY - slow.cur.y), 1.0);
+  EXPECT_TRUE(PathBound::window(slow, 0).clear(stopX + 0.3, stopY));
+  EXPECT_FALSE(PathBound::window(slow, 0).clear(stopX + 0.28, stopY));
+  EXPECT_FALSE(PathBound::window(slow, 0).clear(stopX, stopY - 0.28));
   std::mt19937 rng(11);
   std::uniform_real_distribution<double> unit(0.0, 1.0);
   int never = 0, clearedNever = 0, clearedInWindow = 0;

@@ -56,9 +56,12 @@ void ShotTrace::endRound(int32_t earliestSteps, bool contact) {
 }
 
 bool ShotTrace::unaffectedByStoneAt(double x, double y) const {
-  // Outside every bound, every prediction below is "never" (or, in the first round, later
-  // than its contact).
+  // Outside every bound (and so outside their box), every prediction below is "never" (or, in
+  // the first round, later than its contact).
   if (x < boxMinX_m || x > boxMaxX_m || y < boxMinY_m || y > boxMaxY_m) return true;
+  if (std::all_of(bounds_m.begin(), bounds_m.end(),
+                  [x, y](const PathBound& bound) { return bound.clear(x, y); }))
+    return true;
   // The contact-time entries the simulation would hold for the added stone, by slot: "never"
   // at first, set when a moving stone is predicted anew, counted down by each event's steps
   // otherwise. Only the entries of moving stones are read, and every moving stone was

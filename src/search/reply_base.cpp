@@ -71,6 +71,7 @@ void ReplyBase::play(int32_t set, int32_t index, SearchWorker& worker) {
   ++worker.simulated;
 
   ResultTerms& terms = terms_m[set][index];
+  terms.shotNum = result.shotNum;
   terms.inPlay = 0;
   terms.rankedCount = 0;
   double dist[STONE_COUNT];
@@ -144,7 +145,7 @@ void ReplyBase::result(int32_t set, int32_t index, const Difference& d, const Ga
 double ReplyBase::evaluateResult(int32_t set, int32_t index, const Difference& d,
                                  int side) const {
   const ResultTerms& own = terms_m[set][index];
-  const int32_t shotNum = results_m[set][index].shotNum;
+  const int32_t shotNum = own.shotNum;
 
   // Both rankings merged, when no two distances are equal: then the order is the one any sort
   // gives. Otherwise the ranking is made anew, as the evaluation makes it.

@@ -73,16 +73,18 @@ class ReplyBase {
   int32_t stoneCount_m = 0;
   std::vector<ShotTrace> traces_m[CANDIDATE_SET_COUNT];
   std::vector<GameState> results_m[CANDIDATE_SET_COUNT];
-  // The evaluation terms of each result's stones in play, which those are, and their ranking
-  // (nearest the tee first; `distinct` when no two distances are equal).
+  // Each result's stones in play ranked (nearest the tee first; `distinct` when no two
+  // distances are equal), its shot number, and the evaluation terms of those stones: what
+  // evaluateResult reads, the ranking first, apart from the results themselves.
   struct ResultTerms {
-    uint32_t inPlay = 0;
-    StoneTerm terms[STONE_COUNT];
     int32_t rankedCount = 0;
+    bool distinct = true;
+    int32_t shotNum = 0;
     int32_t ranked[STONE_COUNT];
     double rankedDist[STONE_COUNT];
     double rankedValue[STONE_COUNT];
-    bool distinct = true;
+    uint32_t inPlay = 0;
+    StoneTerm terms[STONE_COUNT];
   };
   std::vector<ResultTerms> terms_m[CANDIDATE_SET_COUNT];
 };

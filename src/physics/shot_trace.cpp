@@ -23,8 +23,7 @@ void ShotTrace::begin(int32_t restingCount) {
   std::fill(firstContact_m, firstContact_m + STONE_COUNT, -1);
   rounds_m.clear();
   predicted_m.clear();
-  probes_m.clear();
-  bounds_m.clear();
+  clearances_m.clear();
 }
 
 void ShotTrace::addFirstContact(int32_t stone, int32_t steps) {
@@ -38,7 +37,6 @@ void ShotTrace::beginRound(uint32_t movingSlots) {
 
 void ShotTrace::addPredicted(const StoneLocus& stone) {
   predicted_m.push_back(stone);
-  probes_m.emplace_back(stone);
   ++rounds_m.back().predictedCount;
 }
 
@@ -49,18 +47,20 @@ void ShotTrace::endRound(int32_t earliestSteps, bool contact) {
   const bool first = rounds_m.size() == 1;
   for (int32_t p = 0; p < round.predictedCount; ++p) {
     const StoneLocus& stone = predicted_m[round.firstPredicted + p];
-    bounds_m.push_back(first && contact ? PathBound::window(stone, earliestSteps)
-                                        : PathBound::wholePath(stone));
-    bounds_m.back().extendBox(boxMinX_m, boxMinY_m, boxMaxX_m, boxMaxY_m);
+    clearances_m.push_back(Clearance{ContactProbe(stone),
+                                     first && contact ? PathBound::window(stone, earliestSteps)
+                                                      : PathBound::wholePath(stone)});
+    clearances_m.back().bound.extendBox(boxMinX_m, boxMinY_m, boxMaxX_m, boxMaxY_m);
   }
 }
 
-bool ShotTrace::unaffectedByStoneAt(double x, double y) const {
-  // Outside every bound (and so outside their box), every prediction below is "never" (or, in
-  // the first round, later than its contact).
+bool ShotTrace::unaffectedByStoneAt(double x, double y, int32_t* firstSteps) const {
+  if (firstSteps != nullptr) *firstSteps = -1;
+  // Outside every bound (and so outside their box), or cleared for every stone, every
+  // prediction below is "never" (or, in the first round, later than its contact).
   if (x < boxMinX_m || x > boxMaxX_m || y < boxMinY_m || y > boxMaxY_m) return true;
-  if (std::all_of(bounds_m.begin(), bounds_m.end(),
-                  [x, y](const PathBound& bound) { return bound.clear(x, y); }))
+  if (std::all_of(clearances_m.begin(), clearances_m.end(),
+                  [x, y](const Clearance& clearance) { return clearance.clears(x, y); }))
     return true;
   // The contact-time entries the simulation would hold for the added stone, by slot: "never"
   // at first, set when a moving stone is predicted anew, counted down by each event's steps
@@ -75,9 +75,14 @@ bool ShotTrace::unaffectedByStoneAt(double x, double y) const {
       const StoneLocus& stone = predicted_m[at];
       // A stone outside the bound gets "never": the truth in later rounds, and in the first
       // round as good as the truth, a count beyond the round's earliest contact.
-      entry[stone.stoneIndex] = probes_m[at].misses(x, y) || bounds_m[at].clear(x, y)
-                                    ? STEPS_NEVER
-                                    : hitSteps(stone, x, y);
+      const Clearance& clearance = clearances_m[at];
+      const bool missed = clearance.probe.misses(x, y);
+      const bool cleared = !missed && clearance.bound.clear(x, y);
+      entry[stone.stoneIndex] = missed || cleared ? STEPS_NEVER : hitSteps(stone, x, y);
+      // The first round predicts the delivered stone alone; a window's bound leaves its
+      // prediction unknown.
+      if (r == 0 && firstSteps != nullptr && !(cleared && round.contact))
+        *firstSteps = static_cast<int32_t>(entry[stone.stoneIndex]);
     }
     // Strictly later than the earliest contact, or the added stone would be (or tie) it.
     for (uint32_t slots = round.movingSlots; slots != 0; slots &= slots - 1) {

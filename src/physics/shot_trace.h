@@ -39,8 +39,10 @@ class ShotTrace {
   // Bit i set: stone i of the GameState was part of a contact.
   uint32_t involved() const { return involved_m; }
   // True when a stone at rest at (x, y), added to the position, would never be the earliest
-  // contact of any event, nor tie with it: the shot then runs as recorded.
-  bool unaffectedByStoneAt(double x, double y) const;
+  // contact of any event, nor tie with it: the shot then runs as recorded. With firstSteps,
+  // also gives the delivered stone's first prediction against that stone where it was made
+  // exactly on the way (for a simulation to take), else -1.
+  bool unaffectedByStoneAt(double x, double y, int32_t* firstSteps = nullptr) const;
   // The delivered stone's first prediction against stone `stone` at rest, or -1 when it made
   // none. The same shot meeting the same stone at the same place predicts the same.
   int32_t firstContact(int32_t stone) const {
@@ -62,10 +64,15 @@ class ShotTrace {
   int32_t firstContact_m[STONE_COUNT];
   std::vector<Round> rounds_m;
   std::vector<StoneLocus> predicted_m;
-  std::vector<ContactProbe> probes_m;  // one per predicted stone
-  // One per predicted stone: outside it the stone meets nothing before its round's earliest
-  // contact (the first round, whose entries are never read again) or at all (later rounds).
-  std::vector<PathBound> bounds_m;
+  // One per predicted stone: the probe, and the bound outside which the stone meets nothing
+  // before its round's earliest contact (the first round, whose entries are never read again)
+  // or at all (later rounds). A target either clears is not met.
+  struct Clearance {
+    ContactProbe probe;
+    PathBound bound;
+    bool clears(double x, double y) const { return probe.misses(x, y) || bound.clear(x, y); }
+  };
+  std::vector<Clearance> clearances_m;
 };
 
 }  // namespace varrowmere

@@ -142,7 +142,7 @@ namespace {
 // predictions from (for the stones of `same`).
 void simulateWith(SimWorld& world, const StoneLocus& shot, const StoneLocus* stones,
                   int32_t count, const GameState& in, GameState& out, ShotTrace* trace,
-                  const ShotTrace* earlier, uint32_t same) {
+                  const ShotTrace* earlier, uint32_t same, const int32_t* otherFirst) {
   // The delivered stone needs a slot of its own.
   const int resting = std::clamp(count, 0, STONE_COUNT - 1);
   if (trace != nullptr) trace->begin(resting);
@@ -171,7 +171,10 @@ void simulateWith(SimWorld& world, const StoneLocus& shot, const StoneLocus* sto
   if (earlier != nullptr) {
     for (int c = 0; c < resting; ++c) {
       const int32_t stone = loci[c].stateIndex;
-      known[c] = validSlot(stone) && (same >> stone & 1u) != 0 ? earlier->firstContact(stone) : -1;
+      known[c] = !validSlot(stone)              ? -1
+                 : (same >> stone & 1u) != 0    ? earlier->firstContact(stone)
+                 : otherFirst != nullptr        ? otherFirst[stone]
+                                                : -1;
     }
   }
   predictShotContacts(delivered, atRest, resting, matrix, earlier != nullptr ? known : nullptr);
@@ -232,12 +235,13 @@ void simulateWith(SimWorld& world, const StoneLocus& shot, const StoneLocus* sto
 
 void simulateShot(SimWorld& world, const StoneLocus& shot, const StoneLocus* stones, int32_t count,
                   const GameState& in, GameState& out, ShotTrace* trace) {
-  simulateWith(world, shot, stones, count, in, out, trace, nullptr, 0);
+  simulateWith(world, shot, stones, count, in, out, trace, nullptr, 0, nullptr);
 }
 
 void simulateShot(SimWorld& world, const StoneLocus& shot, const StoneLocus* stones, int32_t count,
-                  const GameState& in, GameState& out, const ShotTrace& earlier, uint32_t same) {
-  simulateWith(world, shot, stones, count, in, out, nullptr, &earlier, same);
+                  const GameState& in, GameState& out, const ShotTrace& earlier, uint32_t same,
+                  const int32_t* otherFirst) {
+  simulateWith(world, shot, stones, count, in, out, nullptr, &earlier, same, otherFirst);
 }
 
 void runEvents(SimWorld& world, StoneLocus* loci, int n, ContactMatrix matrix, ShotTrace* trace) {

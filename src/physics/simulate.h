@@ -46,9 +46,11 @@ void simulateShot(SimWorld& world, const StoneLocus& shot, const StoneLocus* sto
                   const GameState& in, GameState& out, ShotTrace* trace = nullptr);
 // The same, taking the delivered stone's first predictions against the stones of `same`
 // (bit i: stone i of the GameState) from a trace of the same shot on a position where those
-// stones lay exactly where they lie here.
+// stones lay exactly where they lie here, and against any other stone i from
+// otherFirst[i] where that is not negative.
 void simulateShot(SimWorld& world, const StoneLocus& shot, const StoneLocus* stones, int32_t count,
-                  const GameState& in, GameState& out, const ShotTrace& earlier, uint32_t same);
+                  const GameState& in, GameState& out, const ShotTrace& earlier, uint32_t same,
+                  const int32_t* otherFirst = nullptr);
 
 // Runs the events of the stones in loci[0..n-1] until no contact remains.
 void runEvents(SimWorld& world, StoneLocus* loci, int n, ContactMatrix matrix,

@@ -121,13 +121,20 @@ ReplyBase::Difference ReplyBase::compare(const GameState& after) const {
   return d;
 }
 
-bool ReplyBase::reusable(int32_t set, int32_t index, const Difference& d) const {
+bool ReplyBase::reusable(int32_t set, int32_t index, const Difference& d,
+                         int32_t* firstSteps) const {
+  if (firstSteps != nullptr) {
+    for (int32_t a = 0; a < d.addedCount; ++a) firstSteps[d.added[a]] = -1;
+  }
   if (!d.usable) return false;
   const ShotTrace& trace = traces_m[set][index];
   if (!trace.general() || (trace.involved() & d.removed) != 0) return false;
   for (int32_t a = 0; a < d.addedCount; ++a) {
-    const float* stone = d.position[d.added[a]];
-    if (!trace.unaffectedByStoneAt(stone[0], stone[1])) return false;
+    const int32_t added = d.added[a];
+    const float* stone = d.position[added];
+    if (!trace.unaffectedByStoneAt(stone[0], stone[1],
+                                   firstSteps != nullptr ? &firstSteps[added] : nullptr))
+      return false;
   }
   return true;
 }

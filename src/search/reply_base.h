@@ -55,8 +55,11 @@ class ReplyBase {
 
   Difference compare(const GameState& after) const;
   // Whether sampled cell `index` of candidate set `set`, played on `after` (compared as d),
-  // has the base's result; if not, it must be simulated.
-  bool reusable(int32_t set, int32_t index, const Difference& d) const;
+  // has the base's result; if not, it must be simulated. With firstSteps (by stone), writes
+  // for each added stone the delivered stone's first prediction against it where the check
+  // made it exactly, else -1.
+  bool reusable(int32_t set, int32_t index, const Difference& d,
+                int32_t* firstSteps = nullptr) const;
   // The base's record of sampled cell `index` of candidate set `set` (valid once played).
   const ShotTrace& trace(int32_t set, int32_t index) const { return traces_m[set][index]; }
   // For a reusable cell: its result on `after`, written in full into out.

@@ -68,12 +68,6 @@ ContactProbe::ContactProbe(const StoneLocus& m) : x(m.cur.x), y(m.cur.y) {
   headingY = ahead.y;
 }
 
-bool ContactProbe::misses(double atX, double atY) const {
-  const double rx = atX - x, ry = atY - y;
-  return lateralTooFar(rx, ry, Direction{stopDirX, stopDirY}) &&
-         lateralTooFar(rx, ry, Direction{headingX, headingY});
-}
-
 int32_t hitSteps(const StoneLocus& m, double x, double y) {
   const TrajectoryPoint& now = m.cur;
   const int32_t k = clampTrajectory(m.k);

@@ -4,6 +4,7 @@
 // then confirm it on the reference tables by comparing centre distances row by row against two
 // radii. No step-by-step integration; every table index is clamped and every walk bounded.
 
+#include <cmath>
 #include <cstdint>
 
 #include "driver/game_state.h"
@@ -31,8 +32,13 @@ struct ContactProbe {
   double headingX = 0.0, headingY = 0.0;
 
   explicit ContactProbe(const StoneLocus& m);
-  // True when hitSteps(m, x, y) is certainly STEPS_NEVER.
-  bool misses(double atX, double atY) const;
+  // True when hitSteps(m, x, y) is certainly STEPS_NEVER. Negated comparisons: offsets that
+  // are not numbers are refused too, as hitSteps refuses them.
+  bool misses(double atX, double atY) const {
+    const double rx = atX - x, ry = atY - y;
+    return !(std::fabs(ry * stopDirX - rx * stopDirY) <= TWO_RADII) &&
+           !(std::fabs(ry * headingX - rx * headingY) <= TWO_RADII);
+  }
 };
 // Steps until the moving stones a and b first touch; STEPS_NEVER if they do not.
 int32_t pairSteps(const StoneLocus& a, const StoneLocus& b);

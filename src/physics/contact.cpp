@@ -87,7 +87,16 @@ int32_t hitSteps(const StoneLocus& m, double x, double y) {
     const double along = rx * d.x + ry * d.y;
     dist -= along - chordTable[static_cast<std::size_t>(lateral * CHORD_INDEX_PER_METRE)];
     if (!(dist >= 0.0)) return STEPS_NEVER;
-    locusPoint(m, k, distRowIndex(k, binFor(k, dist)), p);
+    const int32_t row = distRowIndex(k, binFor(k, dist));
+    if (pass == 1) {
+      // The row search below starts here and usually steps a row or two either way: those
+      // rows are asked for while this one is read.
+      const TableRow* near = stepTable[k];
+      __builtin_prefetch(&near[std::max(row - 1, 0)]);
+      __builtin_prefetch(&near[std::max(row - 2, 0)]);
+      __builtin_prefetch(&near[std::min(row + 1, lastRow(k))]);
+    }
+    locusPoint(m, k, row, p);
     dist = p.dist;
   }
 

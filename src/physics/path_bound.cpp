@@ -13,6 +13,8 @@ constexpr int MAX_NAMED_TRAJECTORIES = 4;
 
 // Turns whose sines sum to less than this turn by less than a right angle (pi/2 * 0.9 < pi/2).
 constexpr double MAX_CHAIN_SINE_SUM = 0.9;
+// Path (m) before the stop that the chain may leave to the margin.
+constexpr double PATH_TAIL_LENGTH = 0.001;
 
 double norm(double x, double y) { return std::sqrt(x * x + y * y); }
 
@@ -42,9 +44,9 @@ TrajectoryBound boundOf(int32_t k) {
 
   // Row r - 1 lies at row r plus row r's velocity times a step, so the velocities of rows
   // last..chainEnd + 1 are the chain's directions: they turn one way, by less than a right
-  // angle in all (an angle below a right angle is at most pi/2 times its sine). The last few
-  // rows before the stop, where the curl turns a nearly stopped stone sharply, are left out
-  // of the chain; they are a tail of a few micrometres, added to the margin.
+  // angle in all (an angle below a right angle is at most pi/2 times its sine). The last rows
+  // before the stop, where the curl turns a nearly stopped stone sharply, are left out of the
+  // chain: they are its tail, whose length is added to the margin.
   double turnSign = 0.0, sineSum = 0.0;
   int32_t chainEnd = last - 1;
   for (int32_t r = last; r >= 2; --r) {
@@ -60,9 +62,25 @@ TrajectoryBound boundOf(int32_t k) {
     sineSum += sine;
     chainEnd = r - 2;
   }
+  // The chain ends no lower than the row PATH_TAIL_LENGTH of path before the stop: below it
+  // the stone turns most of its turn in millimetres, which widens a triangle far more than
+  // the tail itself widens the margin.
   double tail = 0.0;
-  for (int32_t r = 1; r <= chainEnd; ++r)
-    tail += norm(rows[r].x - rows[r - 1].x, rows[r].y - rows[r - 1].y);
+  int32_t tailTop = 0;
+  while (tailTop < last - 1) {
+    const double step =
+        norm(rows[tailTop + 1].x - rows[tailTop].x, rows[tailTop + 1].y - rows[tailTop].y);
+    if (!(tail + step <= PATH_TAIL_LENGTH)) break;
+    tail += step;
+    ++tailTop;
+  }
+  if (tailTop > chainEnd) {
+    chainEnd = tailTop;
+  } else {
+    tail = 0.0;
+    for (int32_t r = 1; r <= chainEnd; ++r)
+      tail += norm(rows[r].x - rows[r - 1].x, rows[r].y - rows[r - 1].y);
+  }
 
   // The trajectories the rows' speeds name, compared row by row; a stopped row 0 names
   // trajectory 0 at its stop, which the bound's disc covers.

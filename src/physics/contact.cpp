@@ -14,6 +14,10 @@ struct Direction {
   double x, y;
 };
 
+// Rows above the even-deceleration guess that a distance bin's row may lie (see
+// prefetchRowsOfBin).
+constexpr int32_t BIN_ROW_SPREAD = 2;
+
 double distSq(const TrajectoryPoint& p, double x, double y) {
   const double dx = p.x - x, dy = p.y - y;
   return dx * dx + dy * dy;
@@ -58,6 +62,18 @@ bool lateralTooFar(double rx, double ry, const Direction& d) {
   return !(lateral <= TWO_RADII);
 }
 
+// Asks for the rows that distance bin `bin` of trajectory k names, before the distance table
+// says which it is, so that the two reads overlap. A stone decelerating evenly from the stop's
+// row on has covered bin * DECEL_PER_STEP metres after sqrt(2 bin / STEP_DT) steps; the row
+// the table names lies from there to two rows above on every trajectory.
+void prefetchRowsOfBin(int32_t k, int32_t bin) {
+  const auto guess = static_cast<int32_t>(std::sqrt(2.0 * bin / STEP_DT));
+  const TableRow* rows = stepTable[k];
+  const int32_t last = lastRow(k);
+  for (int32_t r = guess; r <= guess + BIN_ROW_SPREAD; ++r)
+    __builtin_prefetch(&rows[std::min(r, last)]);
+}
+
 }  // namespace
 
 ContactProbe::ContactProbe(const StoneLocus& m) : x(m.cur.x), y(m.cur.y) {
@@ -87,7 +103,9 @@ int32_t hitSteps(const StoneLocus& m, double x, double y) {
     const double along = rx * d.x + ry * d.y;
     dist -= along - chordTable[static_cast<std::size_t>(lateral * CHORD_INDEX_PER_METRE)];
     if (!(dist >= 0.0)) return STEPS_NEVER;
-    const int32_t row = distRowIndex(k, binFor(k, dist));
+    const int32_t bin = binFor(k, dist);
+    prefetchRowsOfBin(k, bin);
+    const int32_t row = distRowIndex(k, bin);
     if (pass == 1) {
       // The row search below starts here and usually steps a row or two either way: those
       // rows are asked for while this one is read.

@@ -34,12 +34,15 @@ TrajectoryBound boundOf(int32_t k) {
   const int32_t last = lastRow(k);
   if (last < 2) return none;
 
+  // The length of the step from row r down to row r - 1.
+  const auto stepLength = [rows](int32_t r) {
+    return norm(rows[r].x - rows[r - 1].x, rows[r].y - rows[r - 1].y);
+  };
   double backReach = 0.0;  // path length per unit of distance to the stop, at most
   for (int32_t r = 1; r <= last; ++r) {
     const double grow = rows[r].dist - rows[r - 1].dist;
     if (!(grow > 0.0)) return none;
-    backReach =
-        std::max(backReach, norm(rows[r].x - rows[r - 1].x, rows[r].y - rows[r - 1].y) / grow);
+    backReach = std::max(backReach, stepLength(r) / grow);
   }
 
   // Row r - 1 lies at row r plus row r's velocity times a step, so the velocities of rows
@@ -65,22 +68,13 @@ TrajectoryBound boundOf(int32_t k) {
   // The chain ends no lower than the row PATH_TAIL_LENGTH of path before the stop: below it
   // the stone turns most of its turn in millimetres, which widens a triangle far more than
   // the tail itself widens the margin.
-  double tail = 0.0;
+  double below = 0.0;
   int32_t tailTop = 0;
-  while (tailTop < last - 1) {
-    const double step =
-        norm(rows[tailTop + 1].x - rows[tailTop].x, rows[tailTop + 1].y - rows[tailTop].y);
-    if (!(tail + step <= PATH_TAIL_LENGTH)) break;
-    tail += step;
-    ++tailTop;
-  }
-  if (tailTop > chainEnd) {
-    chainEnd = tailTop;
-  } else {
-    tail = 0.0;
-    for (int32_t r = 1; r <= chainEnd; ++r)
-      tail += norm(rows[r].x - rows[r - 1].x, rows[r].y - rows[r - 1].y);
-  }
+  while (tailTop < last - 1 && below + stepLength(tailTop + 1) <= PATH_TAIL_LENGTH)
+    below += stepLength(++tailTop);
+  chainEnd = std::max(chainEnd, tailTop);
+  double tail = 0.0;
+  for (int32_t r = 1; r <= chainEnd; ++r) tail += stepLength(r);
 
   // The trajectories the rows' speeds name, compared row by row; a stopped row 0 names
   // trajectory 0 at its stop, which the bound's disc covers.
@@ -181,8 +175,6 @@ PathBound PathBound::between(const StoneLocus& m, int32_t lo) {
   mapRowPosition(m, stepTable[0][0], bound.stopX_m, bound.stopY_m);
   const double stopRadius = TWO_RADII + PATH_BOUND_SLACK;
   bound.stopRadiusSq_m = stopRadius * stopRadius;
-  // A bound that is not a number proves nothing.
-  if (!std::isfinite(bound.radiusSq_m)) bound.radiusSq_m = INFINITY;
   return bound;
 }
 

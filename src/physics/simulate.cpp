@@ -138,11 +138,11 @@ void loadStones(const GameState& gs, StoneLocus (&stones)[STONE_COUNT], int32_t&
 
 namespace {
 
-// simulateShot with an optional trace to fill and an optional earlier trace to take first
-// predictions from (for the stones of `same`).
+// simulateShot with an optional trace to fill and optional first predictions (by stone) to
+// take.
 void simulateWith(SimWorld& world, const StoneLocus& shot, const StoneLocus* stones,
                   int32_t count, const GameState& in, GameState& out, ShotTrace* trace,
-                  const ShotTrace* earlier, uint32_t same, const int32_t* otherFirst) {
+                  const int32_t* knownFirst) {
   // The delivered stone needs a slot of its own.
   const int resting = std::clamp(count, 0, STONE_COUNT - 1);
   if (trace != nullptr) trace->begin(resting);
@@ -168,16 +168,13 @@ void simulateWith(SimWorld& world, const StoneLocus& shot, const StoneLocus* sto
   StoneLocus* atRest[STONE_COUNT];
   for (int c = 0; c < resting; ++c) atRest[c] = &loci[c];
   int32_t known[STONE_COUNT];
-  if (earlier != nullptr) {
+  if (knownFirst != nullptr) {
     for (int c = 0; c < resting; ++c) {
       const int32_t stone = loci[c].stateIndex;
-      known[c] = !validSlot(stone)              ? -1
-                 : (same >> stone & 1u) != 0    ? earlier->firstContact(stone)
-                 : otherFirst != nullptr        ? otherFirst[stone]
-                                                : -1;
+      known[c] = validSlot(stone) ? knownFirst[stone] : -1;
     }
   }
-  predictShotContacts(delivered, atRest, resting, matrix, earlier != nullptr ? known : nullptr);
+  predictShotContacts(delivered, atRest, resting, matrix, knownFirst != nullptr ? known : nullptr);
   if (trace != nullptr) {
     for (int c = 0; c < resting; ++c) trace->addFirstContact(loci[c].stateIndex, matrix[resting][c]);
   }
@@ -235,13 +232,12 @@ void simulateWith(SimWorld& world, const StoneLocus& shot, const StoneLocus* sto
 
 void simulateShot(SimWorld& world, const StoneLocus& shot, const StoneLocus* stones, int32_t count,
                   const GameState& in, GameState& out, ShotTrace* trace) {
-  simulateWith(world, shot, stones, count, in, out, trace, nullptr, 0, nullptr);
+  simulateWith(world, shot, stones, count, in, out, trace, nullptr);
 }
 
 void simulateShot(SimWorld& world, const StoneLocus& shot, const StoneLocus* stones, int32_t count,
-                  const GameState& in, GameState& out, const ShotTrace& earlier, uint32_t same,
-                  const int32_t* otherFirst) {
-  simulateWith(world, shot, stones, count, in, out, nullptr, &earlier, same, otherFirst);
+                  const GameState& in, GameState& out, const int32_t (&knownFirst)[STONE_COUNT]) {
+  simulateWith(world, shot, stones, count, in, out, nullptr, knownFirst);
 }
 
 void runEvents(SimWorld& world, StoneLocus* loci, int n, ContactMatrix matrix, ShotTrace* trace) {

@@ -44,13 +44,11 @@ void loadStones(const GameState& gs, StoneLocus (&stones)[STONE_COUNT], int32_t&
 // shot met (see ShotTrace).
 void simulateShot(SimWorld& world, const StoneLocus& shot, const StoneLocus* stones, int32_t count,
                   const GameState& in, GameState& out, ShotTrace* trace = nullptr);
-// The same, taking the delivered stone's first predictions against the stones of `same`
-// (bit i: stone i of the GameState) from a trace of the same shot on a position where those
-// stones lay exactly where they lie here, and against any other stone i from
-// otherFirst[i] where that is not negative.
+// The same, taking the delivered stone's first prediction against stone i of the GameState
+// from knownFirst[i] where that is not negative: one the same shot made against a stone lying
+// exactly where stone i lies here.
 void simulateShot(SimWorld& world, const StoneLocus& shot, const StoneLocus* stones, int32_t count,
-                  const GameState& in, GameState& out, const ShotTrace& earlier, uint32_t same,
-                  const int32_t* otherFirst = nullptr);
+                  const GameState& in, GameState& out, const int32_t (&knownFirst)[STONE_COUNT]);
 
 // Runs the events of the stones in loci[0..n-1] until no contact remains.
 void runEvents(SimWorld& world, StoneLocus* loci, int n, ContactMatrix matrix,

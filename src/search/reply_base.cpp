@@ -139,6 +139,19 @@ bool ReplyBase::reusable(int32_t set, int32_t index, const Difference& d,
   return true;
 }
 
+void ReplyBase::knownFirstContacts(int32_t set, int32_t index, const Difference& d,
+                                   int32_t (&firstSteps)[STONE_COUNT]) const {
+  const ShotTrace& trace = traces_m[set][index];
+  for (int32_t i = 0; i < STONE_COUNT; ++i) {
+    // The same shot meeting the same stone at the same place predicts the same.
+    if ((d.differing >> i & 1u) == 0) {
+      firstSteps[i] = trace.firstContact(i);
+    } else if ((d.addedMask >> i & 1u) == 0) {
+      firstSteps[i] = -1;
+    }
+  }
+}
+
 void ReplyBase::result(int32_t set, int32_t index, const Difference& d, const GameState& after,
                        GameState& out) const {
   out = results_m[set][index];

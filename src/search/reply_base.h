@@ -60,8 +60,12 @@ class ReplyBase {
   // made it exactly, else -1.
   bool reusable(int32_t set, int32_t index, const Difference& d,
                 int32_t* firstSteps = nullptr) const;
-  // The base's record of sampled cell `index` of candidate set `set` (valid once played).
-  const ShotTrace& trace(int32_t set, int32_t index) const { return traces_m[set][index]; }
+  // For a cell to be simulated on a comparable position (d), after reusable wrote the added
+  // stones' entries of firstSteps: the delivered stone's first predictions against every
+  // other stone, the base's own for the stones the root's shot left alone (by stone, -1 where
+  // none is known).
+  void knownFirstContacts(int32_t set, int32_t index, const Difference& d,
+                          int32_t (&firstSteps)[STONE_COUNT]) const;
   // For a reusable cell: its result on `after`, written in full into out.
   void result(int32_t set, int32_t index, const Difference& d, const GameState& after,
               GameState& out) const;

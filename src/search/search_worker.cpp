@@ -157,10 +157,10 @@ double ReplySearch::value(const GameState& position, int32_t depth, const ReplyB
     std::vector<double>& values = values_m[set];
     values.resize(cells.size());
     for (const int32_t index : sampledCells(which.kind, which.spin)) {
-      // The delivered stone's first predictions against the added stones, where the check
-      // made them.
-      int32_t addedFirst[STONE_COUNT];
-      if (base != nullptr && base->reusable(set, index, difference, addedFirst)) {
+      // The delivered stone's first predictions, by stone, where they are known: the check
+      // makes them against the added stones.
+      int32_t knownFirst[STONE_COUNT];
+      if (base != nullptr && base->reusable(set, index, difference, knownFirst)) {
         ++worker.reused;
         // The standard evaluation straight from the stones' terms, when it is what counts.
         if (standardLeaves && position.shotNum + 1 < STONE_COUNT) {
@@ -172,8 +172,8 @@ double ReplySearch::value(const GameState& position, int32_t depth, const ReplyB
         const StoneLocus& shot = table.loci[index].locus;
         if (base != nullptr && difference.comparable) {
           // The stones the root's shot left alone meet the reply first as on the base.
-          simulateShot(worker.world, shot, stones_m, stoneCount_m, position, after_m,
-                       base->trace(set, index), ~difference.differing, addedFirst);
+          base->knownFirstContacts(set, index, difference, knownFirst);
+          simulateShot(worker.world, shot, stones_m, stoneCount_m, position, after_m, knownFirst);
         } else {
           simulateShot(worker.world, shot, stones_m, stoneCount_m, position, after_m);
         }

@@ -74,6 +74,21 @@ void prefetchRowsOfBin(int32_t k, int32_t bin) {
     __builtin_prefetch(&rows[std::min(r, last)]);
 }
 
+// One straight-line estimate for hitSteps from (px, py), dist from the stop, along d: the
+// distance bin of trajectory k where the centre is 2R from (x, y), or -1 when the estimate
+// rules a contact out.
+int32_t estimateBin(int32_t k, double px, double py, double dist, double x, double y,
+                    const Direction& d) {
+  const double rx = x - px, ry = y - py;
+  // Refuses offsets that are not numbers too; the chord index is then at most 290.
+  if (lateralTooFar(rx, ry, d)) return -1;
+  const double lateral = std::fabs(ry * d.x - rx * d.y);
+  const double along = rx * d.x + ry * d.y;
+  dist -= along - chordTable[static_cast<std::size_t>(lateral * CHORD_INDEX_PER_METRE)];
+  if (!(dist >= 0.0)) return -1;
+  return binFor(k, dist);
+}
+
 }  // namespace
 
 ContactProbe::ContactProbe(const StoneLocus& m) : x(m.cur.x), y(m.cur.y) {
@@ -91,36 +106,21 @@ int32_t hitSteps(const StoneLocus& m, double x, double y) {
   const double cross = (y - now.y) * now.vx - (x - now.x) * now.vy;
   const Direction d = -cross * m.mirror <= 0.0 ? towardsStop(m) : heading(m);
 
-  // Two straight-line estimates of the point where the centre is 2R from the target; each
-  // lands on the distance table, whose point starts the next estimate.
-  TrajectoryPoint p = now;
-  double dist = now.dist;
-  for (int pass = 0; pass < 2; ++pass) {
-    const double rx = x - p.x, ry = y - p.y;
-    // Refuses offsets that are not numbers too; the chord index is then at most 290.
-    if (lateralTooFar(rx, ry, d)) return STEPS_NEVER;
-    const double lateral = std::fabs(ry * d.x - rx * d.y);
-    const double along = rx * d.x + ry * d.y;
-    dist -= along - chordTable[static_cast<std::size_t>(lateral * CHORD_INDEX_PER_METRE)];
-    if (!(dist >= 0.0)) return STEPS_NEVER;
-    const int32_t bin = binFor(k, dist);
-    prefetchRowsOfBin(k, bin);
-    const int32_t row = distRowIndex(k, bin);
-    if (pass == 1) {
-      // The row search below starts here and usually steps a row or two either way: those
-      // rows are asked for while this one is read.
-      const TableRow* near = stepTable[k];
-      __builtin_prefetch(&near[std::max(row - 1, 0)]);
-      __builtin_prefetch(&near[std::max(row - 2, 0)]);
-      __builtin_prefetch(&near[std::min(row + 1, lastRow(k))]);
-    }
-    locusPoint(m, k, row, p);
-    dist = p.dist;
-  }
+  // Two straight-line estimates of the point where the centre is 2R from the target, each as
+  // a distance bin. The first bin's row starts the second estimate; of the second bin only its
+  // row and the trajectory that row's speed names are needed, and the bin holds both.
+  const int32_t firstBin = estimateBin(k, now.x, now.y, now.dist, x, y, d);
+  if (firstBin < 0) return STEPS_NEVER;
+  prefetchRowsOfBin(k, firstBin);
+  TrajectoryPoint p;
+  locusPoint(m, k, distRowIndex(k, firstBin), p);
+  const int32_t secondBin = estimateBin(k, p.x, p.y, p.dist, x, y, d);
+  if (secondBin < 0) return STEPS_NEVER;
+  const BinRow second = distRow[k][secondBin];
 
-  // Row search on the trajectory that matches the estimate's speed, in the locus's transform.
+  // Row search on the trajectory that the second row's speed names, in the locus's transform.
   // Only positions are compared on the way, so rows are mapped for their position alone.
-  const int32_t kq = trajectoryForSpeed(p.speed);
+  const int32_t kq = second.speedTrajectory;
   const int32_t last = lastRow(kq);
   const TableRow* rows = stepTable[kq];
   const auto s2At = [&](int32_t row) {
@@ -128,7 +128,12 @@ int32_t hitSteps(const StoneLocus& m, double x, double y) {
     mapRowPosition(m, rows[row], px, py);
     return (px - x) * (px - x) + (py - y) * (py - y);
   };
-  int32_t q = std::clamp(p.stepsLeft, 0, last);
+  int32_t q = std::clamp<int32_t>(second.row, 0, last);
+  // The search usually ends a row nearer the stop than here, or up to two rows farther: those
+  // rows are asked for while this one is read.
+  __builtin_prefetch(&rows[std::max(q - 1, 0)]);
+  __builtin_prefetch(&rows[std::min(q + 1, last)]);
+  __builtin_prefetch(&rows[std::min(q + 2, last)]);
   double s2 = s2At(q);
   // Already touching: go back in time to the last row without contact.
   while (s2 <= CONTACT_DIST_SQ && q < last) s2 = s2At(++q);

@@ -17,17 +17,11 @@ TrajectoryRows<TableRow> stepTable;
 int32_t trajectoryRowCount[TRAJECTORY_COUNT];
 std::vector<double> stopX, stopY;
 TrajectoryRows<int32_t> distStepIndex;
+TrajectoryRows<BinRow> distRow;
+int32_t binCount[TRAJECTORY_COUNT];
 std::vector<double> chordTable;
 
 namespace {
-
-// distRow[k][b]: the row of stepTable[k] that distance bin b describes.
-TrajectoryRows<int32_t> distRow;
-int32_t binCount[TRAJECTORY_COUNT];
-
-// Speeds (times STEPS_PER_SPEED) at or above this are treated as beyond the tables without
-// computing a fraction of them, which would overflow an int.
-constexpr double STEP_COUNT_CEILING = 1.0e9;
 // Tables are large (about 80 MB) and built once: ask for huge pages to make filling cheaper.
 constexpr std::size_t HUGE_PAGE_BYTES = std::size_t{2} << 20;
 
@@ -57,7 +51,7 @@ void buildTrajectory(int32_t k, double speed) {
 
   TableRow* rows = stepTable.row0(k);
   int32_t* binSteps = distStepIndex.row0(k);
-  int32_t* binRows = distRow.row0(k);
+  BinRow* binRows = distRow.row0(k);
   const int32_t binCapacity = distRow.stride();
 
   double x = DELIVERY_X, y = DELIVERY_Y, vx = 0.0, vy = -speed, v = speed;
@@ -73,7 +67,7 @@ void buildTrajectory(int32_t k, double speed) {
       // The farthest bin keeps stepsLeft 0 unless a second point falls into it.
       binCount[k] = static_cast<int32_t>(bin) + 1;
       binSteps[bin] = 0;
-      binRows[bin] = stepsLeft;
+      binRows[bin].row = static_cast<int16_t>(stepsLeft);
     } else {
       // Bins that no point fell into repeat their farther neighbour.
       for (int64_t skipped = previousBin - 1; skipped > bin; --skipped) {
@@ -81,7 +75,7 @@ void buildTrajectory(int32_t k, double speed) {
         binRows[skipped] = binRows[skipped + 1];
       }
       binSteps[bin] = stepsLeft;
-      binRows[bin] = stepsLeft;
+      binRows[bin].row = static_cast<int16_t>(stepsLeft);
     }
     previousBin = bin;
     if (v == 0.0 || stepsLeft == 0) break;
@@ -90,6 +84,10 @@ void buildTrajectory(int32_t k, double speed) {
     v = frictionStep(vx, vy, 1.0);
     --stepsLeft;
   }
+  // Each bin's row, once all rows are in, names the trajectory that its speed falls on.
+  for (int32_t bin = 0; bin < binCount[k]; ++bin)
+    binRows[bin].speedTrajectory =
+        static_cast<int16_t>(trajectoryForSpeed(rows[binRows[bin].row].speed));
 }
 
 }  // namespace
@@ -129,6 +127,7 @@ TrajectoryRows<Element>::~TrajectoryRows() {
 
 template class TrajectoryRows<TableRow>;
 template class TrajectoryRows<int32_t>;
+template class TrajectoryRows<BinRow>;
 
 TrajectoryPoint tablePoint(int32_t k, int32_t row) {
   const TableRow& r = stepTable[k][row];
@@ -146,11 +145,7 @@ TrajectoryPoint tablePoint(int32_t k, int32_t row) {
   return p;
 }
 
-int32_t distRowIndex(int32_t k, int32_t bin) { return distRow[k][bin]; }
-
-TrajectoryPoint distPoint(int32_t k, int32_t bin) { return tablePoint(k, distRow[k][bin]); }
-
-int32_t lastBin(int32_t k) { return binCount[k] - 1; }
+TrajectoryPoint distPoint(int32_t k, int32_t bin) { return tablePoint(k, distRow[k][bin].row); }
 
 double frictionStep(double& vx, double& vy, double curlSign, double decel, double curl) {
   const double v = std::sqrt(vx * vx + vy * vy);
@@ -215,13 +210,6 @@ void buildTrajectoryTables() {
   buildRange(0, TRAJECTORY_COUNT / 2);
   helper.join();
   buildPathMargins();
-}
-
-int32_t trajectoryForSpeed(double speed) {
-  const double t = speed * STEPS_PER_SPEED;
-  if (!(t >= 0.0 && t < STEP_COUNT_CEILING)) return 0;
-  const auto k = static_cast<int32_t>(std::floor((t - std::floor(t)) * TRAJECTORY_COUNT));
-  return std::clamp(k, 0, TRAJECTORY_COUNT - 1);
 }
 
 int32_t rowForSpeed(int32_t k, double speed) {

@@ -6,6 +6,8 @@
 // The tables are filled by buildChordTable and buildTrajectoryTables on the main thread
 // before any command is read; afterwards they are only read, by any thread, without locks.
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -40,8 +42,8 @@ struct TrajectoryPoint {
 // A stone's motion state in the simulation. The table point of row i of trajectory k maps to
 // the sheet through (mirror, off, anchor, rot); see locusPoint.
 struct StoneLocus {
-  TrajectoryPoint cur;  // present state in sheet coordinates
-  int32_t k = 0;        // which reference trajectory the stone rides
+  TrajectoryPoint cur;                  // present state in sheet coordinates
+  int32_t k = 0;                        // which reference trajectory the stone rides
   double offX = 0.0, offY = 0.0;        // table point minus sheet position at anchoring
   double rotC = 0.0, rotS = 0.0;        // rotation from the table frame to the sheet frame
   double anchorX = 0.0, anchorY = 0.0;  // sheet position at anchoring
@@ -112,10 +114,21 @@ extern std::vector<double> stopX, stopY;
 // stepsLeft of the last point (nearest the stop) whose distance lies in bin b, and
 // distPoint(k, b) that point (a bin no point fell into repeats its farther neighbour).
 extern TrajectoryRows<int32_t> distStepIndex;
+// What distance bin b of trajectory k names: the row it describes, and the trajectory that
+// row's speed names (trajectoryForSpeed), on which a contact search goes on from that row.
+struct BinRow {
+  int16_t row;
+  int16_t speedTrajectory;
+};
+static_assert(TRAJECTORY_ROW_CAPACITY <= INT16_MAX && TRAJECTORY_COUNT <= INT16_MAX);
+// distRow[k][b]: bin b of trajectory k, bins 0..lastBin(k).
+extern TrajectoryRows<BinRow> distRow;
+// Number of distance bins of each trajectory (lastBin + 1).
+extern int32_t binCount[];
 TrajectoryPoint distPoint(int32_t k, int32_t bin);
 // The row of trajectory k that distance bin b describes.
-int32_t distRowIndex(int32_t k, int32_t bin);
-int32_t lastBin(int32_t k);
+inline int32_t distRowIndex(int32_t k, int32_t bin) { return distRow[k][bin].row; }
+inline int32_t lastBin(int32_t k) { return binCount[k] - 1; }
 // chordTable[i] = sqrt(CONTACT_DIST_SQ - (i * 0.001)^2), or 0 where that is negative.
 extern std::vector<double> chordTable;
 
@@ -131,8 +144,17 @@ StopPrediction predictStop(double vx, double vy, double curlSign);
 void buildChordTable();
 void buildTrajectoryTables();
 
+// Speeds (times STEPS_PER_SPEED) at or above this are treated as beyond the tables without
+// computing a fraction of them, which would overflow an int.
+inline constexpr double STEP_COUNT_CEILING = 1.0e9;
+
 // Trajectory index for a speed: floor(frac(speed * STEPS_PER_SPEED) * 1000), always 0..999.
-int32_t trajectoryForSpeed(double speed);
+inline int32_t trajectoryForSpeed(double speed) {
+  const double t = speed * STEPS_PER_SPEED;
+  if (!(t >= 0.0 && t < STEP_COUNT_CEILING)) return 0;
+  const auto k = static_cast<int32_t>(std::floor((t - std::floor(t)) * TRAJECTORY_COUNT));
+  return std::clamp(k, 0, TRAJECTORY_COUNT - 1);
+}
 // The table row a stone of this speed sits on in trajectory k, clamped to the table: a stone
 // faster than the tables sits on the fastest row.
 int32_t rowForSpeed(int32_t k, double speed);

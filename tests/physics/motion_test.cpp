@@ -137,7 +137,8 @@ TEST(Motion, DeliveryFollowsTheStepRule) {
 
 // Trajectory k: straight from (X0, Y0) at 1147 decrements plus k units of 2.00153609989826e-05.
 // Distance bin floor(dist * 49.96..) names its row nearest the stop (an empty bin its farther
-// neighbour's; distStepIndex keeps 0 for the farthest bin while it holds only the first row).
+// neighbour's) and the trajectory that row's speed names; distStepIndex keeps 0 for the
+// farthest bin while it holds only the first row.
 TEST(Motion, TablesHoldEveryStepByStepsLeftAndByDistance) {
   const auto binOf = [](double d) { return static_cast<int32_t>(d * 49.96162697494344); };
   for (int32_t k = 0; k < TRAJECTORY_COUNT; k += 111) {
@@ -156,6 +157,7 @@ TEST(Motion, TablesHoldEveryStepByStepsLeftAndByDistance) {
       const int32_t nearest = inBin > 0 ? row + 1 : nearestFarther;
       EXPECT_EQ(distStepIndex[k][bin], bin == topBin && inBin == 1 ? 0 : nearest) << k << bin;
       EXPECT_EQ(distRowIndex(k, bin), nearest) << k << " " << bin;
+      EXPECT_EQ(distRow[k][bin].speedTrajectory, trajectoryForSpeed(rows[nearest].speed));
       nearestFarther = nearest;
     }
   }

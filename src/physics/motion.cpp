@@ -14,6 +14,7 @@
 namespace varrowmere {
 
 TrajectoryRows<TableRow> stepTable;
+TableRow stopRows[TRAJECTORY_COUNT];
 int32_t trajectoryRowCount[TRAJECTORY_COUNT];
 std::vector<double> stopX, stopY;
 TrajectoryRows<int32_t> distStepIndex;
@@ -84,6 +85,7 @@ void buildTrajectory(int32_t k, double speed) {
     v = frictionStep(vx, vy, 1.0);
     --stepsLeft;
   }
+  stopRows[k] = rows[0];
   // Each bin's row, once all rows are in, names the trajectory that its speed falls on.
   for (int32_t bin = 0; bin < binCount[k]; ++bin)
     binRows[bin].speedTrajectory =
@@ -225,7 +227,7 @@ void readLocus(StoneLocus& locus, int32_t row) { locusPoint(locus, locus.k, row,
 
 void prefetchAnchorRow(double v) {
   const int32_t k = trajectoryForSpeed(v);
-  __builtin_prefetch(&stepTable[k][rowForSpeed(k, v)]);
+  __builtin_prefetch(&tableRow(k, rowForSpeed(k, v)));
 }
 
 void anchorLocus(StoneLocus& locus, double x, double y, double vx, double vy, double v,
@@ -233,7 +235,7 @@ void anchorLocus(StoneLocus& locus, double x, double y, double vx, double vy, do
   locus.mirror = omega < 0.0 ? -1.0 : 1.0;
   locus.k = trajectoryForSpeed(v);
   const int32_t row = rowForSpeed(locus.k, v);
-  const TableRow& r = stepTable[locus.k][row];
+  const TableRow& r = tableRow(locus.k, row);
 
   locus.offX = r.x * locus.mirror - x;
   locus.offY = r.y - y;
@@ -267,7 +269,7 @@ void advanceLoci(StoneLocus* const* loci, int count, int32_t steps) {
     const StoneLocus& locus = *loci[i];
     const int64_t row = std::max<int64_t>(0, int64_t{locus.cur.stepsLeft} - steps);
     const int32_t k = std::clamp(locus.k, 0, TRAJECTORY_COUNT - 1);
-    __builtin_prefetch(&stepTable[k][std::min<int64_t>(row, lastRow(k))]);
+    __builtin_prefetch(&tableRow(k, static_cast<int32_t>(std::min<int64_t>(row, lastRow(k)))));
   }
   for (int i = 0; i < count; ++i) {
     StoneLocus& locus = *loci[i];

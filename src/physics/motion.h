@@ -106,6 +106,13 @@ static_assert(sizeof(TableRow) == 64);
 // stepTable[k][stepsLeft]: every step of trajectory k, row 0 = the stopped point;
 // rows 0..lastRow(k). tablePoint(k, row) reads a row as a whole TrajectoryPoint.
 extern TrajectoryRows<TableRow> stepTable;
+// Row 0 of every trajectory once more, side by side (64 KB): stones are read at their stop
+// more often than at any other row, and so those reads stay on a few pages of memory.
+extern TableRow stopRows[];
+// Row `row` of trajectory k (not clamped), the stop taken from stopRows.
+inline const TableRow& tableRow(int32_t k, int32_t row) {
+  return row == 0 ? stopRows[k] : stepTable[k][row];
+}
 // Number of rows of each trajectory (lastRow + 1).
 extern int32_t trajectoryRowCount[];
 // Stopping point of trajectory k in the table frame.
@@ -211,7 +218,7 @@ inline void locusPoint(const StoneLocus& locus, int32_t k, int32_t row, Trajecto
   k = k < 0 ? 0 : (k >= TRAJECTORY_COUNT ? TRAJECTORY_COUNT - 1 : k);
   const int32_t last = lastRow(k);
   row = row < 0 ? 0 : (row > last ? last : row);
-  mapRowToSheet(locus, stepTable[k][row], row, out);
+  mapRowToSheet(locus, tableRow(k, row), row, out);
 }
 // Sets locus.cur to the locus's own trajectory read at row (clamped to the table).
 void readLocus(StoneLocus& locus, int32_t row);

@@ -148,6 +148,7 @@ TEST(Motion, TablesHoldEveryStepByStepsLeftAndByDistance) {
     EXPECT_TRUE(rows[last].x == X0 && rows[last].y == Y0 && rows[last].vx == 0.0);
     EXPECT_NEAR(rows[last].speed, 1147 * DECEL + k * 2.00153609989826e-05, 1e-11);
     EXPECT_TRUE(rows[0].speed == 0.0 && rows[0].dist == 0.0 && rows[0].y == stopY[k]);
+    EXPECT_EQ(std::memcmp(&tableRow(k, 0), &rows[0], sizeof(TableRow)), 0) << k;
     const int32_t topBin = binOf(rows[last].dist);
     ASSERT_EQ(lastBin(k), topBin);
     int32_t row = last, nearestFarther = last;

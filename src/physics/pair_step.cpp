@@ -119,8 +119,10 @@ bool stepStonePair(PairBody& bodyA, PairBody& bodyB, const PairMass& mass) {
     if (vRel < -threshold) velocityBias = -restitution * vRel;
   }
 
-  // SolveVelocityConstraints, one point, friction first. An iteration that changes nothing
-  // (to the bit) is followed by identical ones: the rest are skipped.
+  // SolveVelocityConstraints, one point, friction first. An iteration is a fixed map of the
+  // eight values below, so once a state repeats the rest only repeat it: after an iteration
+  // that changes nothing (to the bit), or one that returns the state of two iterations before,
+  // the last iteration's state is known and the rest are skipped.
   b2Vec2 vA = s[0].v, vB = s[1].v;
   float wA = s[0].w, wB = s[1].w;
   // An impulse P on B, and -P on A, at the contact point.
@@ -130,6 +132,7 @@ bool stepStonePair(PairBody& bodyA, PairBody& bodyB, const PairMass& mass) {
     vB += mB * P;
     wB += iB * b2Cross(rB, P);
   };
+  float twoBefore[8];
   for (int iteration = 0; iteration < VELOCITY_ITERATIONS; ++iteration) {
     const float before[8] = {vA.x, vA.y, wA, vB.x, vB.y, wB, normalImpulse, tangentImpulse};
     {
@@ -153,6 +156,19 @@ bool stepStonePair(PairBody& bodyA, PairBody& bodyB, const PairMass& mass) {
     }
     const float after[8] = {vA.x, vA.y, wA, vB.x, vB.y, wB, normalImpulse, tangentImpulse};
     if (std::memcmp(before, after, sizeof(before)) == 0) break;
+    if (iteration > 0 && std::memcmp(twoBefore, after, sizeof(after)) == 0) {
+      // Alternating: the last iteration ends on this state or on the one before it.
+      if ((VELOCITY_ITERATIONS - 1 - iteration) % 2 != 0) {
+        vA.Set(before[0], before[1]);
+        wA = before[2];
+        vB.Set(before[3], before[4]);
+        wB = before[5];
+        normalImpulse = before[6];
+        tangentImpulse = before[7];
+      }
+      break;
+    }
+    std::memcpy(twoBefore, before, sizeof(before));
   }
   s[0].v = vA;
   s[0].w = wA;

@@ -54,6 +54,11 @@ class ReplyBase {
   bool ready() const { return ready_m; }
 
   Difference compare(const GameState& after) const;
+  // Asks the memory for what reusable and evaluateResult read first of a cell's records.
+  void prefetch(int32_t set, int32_t index) const {
+    traces_m[set][index].prefetch();
+    __builtin_prefetch(&terms_m[set][index]);
+  }
   // Whether sampled cell `index` of candidate set `set`, played on `after` (compared as d),
   // has the base's result; if not, it must be simulated. With firstSteps (by stone), writes
   // for each added stone the delivered stone's first prediction against it where the check

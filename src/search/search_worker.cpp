@@ -156,7 +156,11 @@ double ReplySearch::value(const GameState& position, int32_t depth, const ReplyB
     const std::vector<CandidateCell>& cells = cellTemplate(which.kind, which.spin);
     std::vector<double>& values = values_m[set];
     values.resize(cells.size());
-    for (const int32_t index : sampledCells(which.kind, which.spin)) {
+    const std::vector<int32_t>& sampled = sampledCells(which.kind, which.spin);
+    for (std::size_t at = 0; at < sampled.size(); ++at) {
+      const int32_t index = sampled[at];
+      // The next cell's records lie elsewhere in memory: asked for while this cell is done.
+      if (base != nullptr && at + 1 < sampled.size()) base->prefetch(set, sampled[at + 1]);
       // The delivered stone's first predictions, by stone, where they are known: the check
       // makes them against the added stones.
       int32_t knownFirst[STONE_COUNT];

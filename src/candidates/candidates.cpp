@@ -11,6 +11,7 @@ GridSpec grids[2];
 GridTable tables[2][2];
 std::vector<CandidateCell> templates[2][2];
 std::vector<int32_t> sampled[2][2];
+std::vector<RepresentedCell> represented[2][2];
 
 int kindIndex(GridKind kind) { return kind == GridKind::Hit ? 1 : 0; }
 int spinIndex(int spin) { return spin == 0 ? 0 : 1; }
@@ -34,8 +35,13 @@ void buildSpin(int spin) {
                     templates[kindIndex(GridKind::Hit)][spin]);
   for (int kind = 0; kind < 2; ++kind) {
     sampled[kind][spin].clear();
+    represented[kind][spin].clear();
     for (const CandidateCell& cell : templates[kind][spin]) {
-      if (cell.sampled) sampled[kind][spin].push_back(cell.index);
+      if (cell.sampled) {
+        sampled[kind][spin].push_back(cell.index);
+      } else {
+        represented[kind][spin].push_back({cell.index, cell.representative});
+      }
     }
   }
 }
@@ -63,6 +69,10 @@ const std::vector<CandidateCell>& cellTemplate(GridKind kind, int spin) {
 
 const std::vector<int32_t>& sampledCells(GridKind kind, int spin) {
   return sampled[kindIndex(kind)][spinIndex(spin)];
+}
+
+const std::vector<RepresentedCell>& representedCells(GridKind kind, int spin) {
+  return represented[kindIndex(kind)][spinIndex(spin)];
 }
 
 }  // namespace varrowmere

@@ -42,5 +42,13 @@ const GridTable& gridTable(GridKind kind, int spin);
 const std::vector<CandidateCell>& cellTemplate(GridKind kind, int spin);
 // The indices of the template's sampled cells, in index order.
 const std::vector<int32_t>& sampledCells(GridKind kind, int spin);
+// A cell that is not sampled and the sampled cell whose value it takes.
+struct RepresentedCell {
+  int32_t index;
+  int32_t representative;
+};
+// The template's cells that are not sampled, in index order: a search reads these few bytes
+// instead of walking every cell.
+const std::vector<RepresentedCell>& representedCells(GridKind kind, int spin);
 
 }  // namespace varrowmere

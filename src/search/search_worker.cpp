@@ -189,9 +189,8 @@ double ReplySearch::value(const GameState& position, int32_t depth, const ReplyB
       }
       values[index] = cellValue(after_m, depth - 1, nullptr, worker, ply + 1);
     }
-    for (const CandidateCell& cell : cells) {
-      if (!cell.sampled) values[cell.index] = values[cell.representative];
-    }
+    for (const auto& [index, representative] : representedCells(which.kind, which.spin))
+      values[index] = values[representative];
     setValues[set] = bestExpectedValue(table, cells, values.data(), rowScratch_m, rowOrder_m);
   }
   return setValues[firstGreatest(setValues, CANDIDATE_SET_COUNT)];

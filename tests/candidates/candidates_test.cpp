@@ -121,13 +121,22 @@ TEST(CandidateTables, AsStartUpBuildsThem) {
     ASSERT_TRUE(draw.countX == 26 && draw.countY == 58 &&
                 gridTable(GridKind::Hit, spin).total == 66);
     std::vector<int32_t> sampled;
+    const std::vector<RepresentedCell>& represented = representedCells(GridKind::Draw, spin);
+    std::size_t next = 0;
     for (const CandidateCell& cell : cellTemplate(GridKind::Draw, spin)) {
       if (cell.sampled && cell.index % 26 == 0) sampled.push_back(cell.index / 26);
+      // Every cell that is not sampled is listed, in order, with its representative.
+      if (!cell.sampled) {
+        ASSERT_LT(next, represented.size());
+        EXPECT_TRUE(represented[next].index == cell.index &&
+                    represented[next++].representative == cell.representative);
+      }
       ASSERT_EQ(cell.sampled, cellTemplate(GridKind::Draw, spin)[cell.index / 26 * 26].sampled);
       ASSERT_TRUE(cell.value == VALUE_NONE && !cell.simulated &&
                   cell.locus == &draw.loci[cell.index]);
     }
     EXPECT_EQ(sampled, rows);
+    EXPECT_EQ(next, represented.size());
     EXPECT_EQ(sampledCells(GridKind::Hit, spin).size(), 66u);
     for (const int32_t i : {0, 27, 777, 1507}) {
       const StoneLocus& locus = draw.loci[i].locus;

@@ -66,12 +66,20 @@ bool lateralTooFar(double rx, double ry, const Direction& d) {
 // says which it is, so that the two reads overlap. A stone decelerating evenly from the stop's
 // row on has covered bin * DECEL_PER_STEP metres after sqrt(2 bin / STEP_DT) steps; the row
 // the table names lies from there to two rows above on every trajectory.
+// The row search after the second estimate mostly runs on trajectory k - 1 (the speeds of
+// k's rows fall just below k's share of a step), at most two rows from that guess: those rows
+// are asked for too, so that the search finds them near.
 void prefetchRowsOfBin(int32_t k, int32_t bin) {
   const auto guess = static_cast<int32_t>(std::sqrt(2.0 * bin / STEP_DT));
   const TableRow* rows = stepTable[k];
   const int32_t last = lastRow(k);
   for (int32_t r = guess; r <= guess + BIN_ROW_SPREAD; ++r)
     __builtin_prefetch(&rows[std::min(r, last)]);
+  const int32_t below = k == 0 ? TRAJECTORY_COUNT - 1 : k - 1;
+  const TableRow* belowRows = stepTable[below];
+  const int32_t belowLast = lastRow(below);
+  for (int32_t r = guess - BIN_ROW_SPREAD; r <= guess + BIN_ROW_SPREAD; ++r)
+    __builtin_prefetch(&belowRows[std::clamp(r, 0, belowLast)]);
 }
 
 // One straight-line estimate for hitSteps from (px, py), dist from the stop, along d: the

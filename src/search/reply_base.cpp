@@ -52,41 +52,43 @@ bool ReplyBase::setUp(const GameState& root, uint32_t without) {
   loadStones(base_m, stones_m, stoneCount_m);
   for (int32_t set = 0; set < CANDIDATE_SET_COUNT; ++set) {
     const CandidateSet& which = CANDIDATE_SETS[set];
-    const auto total = static_cast<std::size_t>(gridTable(which.kind, which.spin).total);
-    traces_m[set].resize(total);
-    results_m[set].resize(total);
-    terms_m[set].resize(total);
+    const std::size_t replies = sampledCells(which.kind, which.spin).size();
+    traces_m[set].resize(replies);
+    results_m[set].resize(replies);
+    terms_m[set].resize(replies);
   }
   // Too few stones at rest for the simulation's general course: nothing to take from here.
   ready_m = stoneCount_m >= GENERAL_COURSE_RESTING;
   return ready_m;
 }
 
-void ReplyBase::play(int32_t set, int32_t index, SearchWorker& worker) {
+void ReplyBase::play(int32_t set, int32_t slot, SearchWorker& worker) {
   const CandidateSet& which = CANDIDATE_SETS[set];
+  const int32_t index = sampledCells(which.kind, which.spin)[slot];
   const StoneLocus& shot = gridTable(which.kind, which.spin).loci[index].locus;
-  GameState& result = results_m[set][index];
+  GameState& result = results_m[set][slot];
   result = GameState{};
-  simulateShot(worker.world, shot, stones_m, stoneCount_m, base_m, result, &traces_m[set][index]);
+  simulateShot(worker.world, shot, stones_m, stoneCount_m, base_m, result, &traces_m[set][slot]);
   ++worker.simulated;
 
-  ResultTerms& terms = terms_m[set][index];
+  ResultTerms& terms = terms_m[set][slot];
   terms.shotNum = result.shotNum;
   terms.inPlay = 0;
   terms.rankedCount = 0;
+  StoneTerm stoneTerms[STONE_COUNT];
   double dist[STONE_COUNT];
   for (int32_t i = 0; i < result.shotNum && i < STONE_COUNT; ++i) {
     if (!stoneInPlay(result, i)) continue;
     terms.inPlay |= 1u << i;
-    terms.terms[i] = standardStoneTerm(result.stonePos[i][0], result.stonePos[i][1]);
+    stoneTerms[i] = standardStoneTerm(result.stonePos[i][0], result.stonePos[i][1]);
     terms.ranked[terms.rankedCount] = i;
-    dist[terms.rankedCount++] = terms.terms[i].dist;
+    dist[terms.rankedCount++] = stoneTerms[i].dist;
   }
   sortByDistance(terms.ranked, dist, terms.rankedCount);
   terms.distinct = strictlyIncreasing(dist, terms.rankedCount);
   for (int32_t r = 0; r < terms.rankedCount; ++r) {
     terms.rankedDist[r] = dist[r];
-    terms.rankedValue[r] = terms.terms[terms.ranked[r]].value;
+    terms.rankedValue[r] = stoneTerms[terms.ranked[r]].value;
   }
 }
 
@@ -121,13 +123,13 @@ ReplyBase::Difference ReplyBase::compare(const GameState& after) const {
   return d;
 }
 
-bool ReplyBase::reusable(int32_t set, int32_t index, const Difference& d,
+bool ReplyBase::reusable(int32_t set, int32_t slot, const Difference& d,
                          int32_t* firstSteps) const {
   if (firstSteps != nullptr) {
     for (int32_t a = 0; a < d.addedCount; ++a) firstSteps[d.added[a]] = -1;
   }
   if (!d.usable) return false;
-  const ShotTrace& trace = traces_m[set][index];
+  const ShotTrace& trace = traces_m[set][slot];
   if (!trace.general() || (trace.involved() & d.removed) != 0) return false;
   for (int32_t a = 0; a < d.addedCount; ++a) {
     const int32_t added = d.added[a];
@@ -139,9 +141,9 @@ bool ReplyBase::reusable(int32_t set, int32_t index, const Difference& d,
   return true;
 }
 
-void ReplyBase::knownFirstContacts(int32_t set, int32_t index, const Difference& d,
+void ReplyBase::knownFirstContacts(int32_t set, int32_t slot, const Difference& d,
                                    int32_t (&firstSteps)[STONE_COUNT]) const {
-  const ShotTrace& trace = traces_m[set][index];
+  const ShotTrace& trace = traces_m[set][slot];
   for (int32_t i = 0; i < STONE_COUNT; ++i) {
     // The same shot meeting the same stone at the same place predicts the same.
     if ((d.differing >> i & 1u) == 0) {
@@ -152,9 +154,9 @@ void ReplyBase::knownFirstContacts(int32_t set, int32_t index, const Difference&
   }
 }
 
-void ReplyBase::result(int32_t set, int32_t index, const Difference& d, const GameState& after,
+void ReplyBase::result(int32_t set, int32_t slot, const Difference& d, const GameState& after,
                        GameState& out) const {
-  out = results_m[set][index];
+  out = results_m[set][slot];
   for (int32_t i = 0; i < base_m.shotNum; ++i) {
     if ((d.differing >> i & 1u) == 0) continue;
     out.stonePos[i][0] = after.stonePos[i][0];
@@ -162,9 +164,9 @@ void ReplyBase::result(int32_t set, int32_t index, const Difference& d, const Ga
   }
 }
 
-double ReplyBase::evaluateResult(int32_t set, int32_t index, const Difference& d,
+double ReplyBase::evaluateResult(int32_t set, int32_t slot, const Difference& d,
                                  int side) const {
-  const ResultTerms& own = terms_m[set][index];
+  const ResultTerms& own = terms_m[set][slot];
   const int32_t shotNum = own.shotNum;
 
   // Both rankings merged, when no two distances are equal: then the order is the one any sort
@@ -206,8 +208,10 @@ double ReplyBase::evaluateResult(int32_t set, int32_t index, const Difference& d
   }
   // The result's stones, but the differing ones as the position has them.
   StoneTerm terms[STONE_COUNT];
+  for (int32_t r = 0; r < own.rankedCount; ++r)
+    terms[own.ranked[r]] = StoneTerm{own.rankedDist[r], own.rankedValue[r]};
   for (int32_t i = 0; i < STONE_COUNT; ++i) {
-    terms[i] = (d.differing >> i & 1u) != 0 ? d.addedTerms[i] : own.terms[i];
+    if ((d.differing >> i & 1u) != 0) terms[i] = d.addedTerms[i];
   }
   const uint32_t inPlay = (own.inPlay & ~d.differing) | d.addedMask;
   return evaluateStandardTerms(terms, inPlay, shotNum, side);

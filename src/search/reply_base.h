@@ -46,37 +46,38 @@ class ReplyBase {
 
   // Makes the base of root, without the root's stones in `without` (bit i: stone i); false
   // when it can stand for no position (then it is not ready). Then every sampled reply is to
-  // be played on it with play(), once, by any workers.
+  // be played on it with play(), once, by any workers. Replies are named by their slot, their
+  // place in their set's sampledCells: the records lie in the order the search reads them.
   bool setUp(const GameState& root, uint32_t without);
-  void play(int32_t set, int32_t index, SearchWorker& worker);
+  void play(int32_t set, int32_t slot, SearchWorker& worker);
   // Forgets the base: no reply is taken from it until the next setUp.
   void clear() { ready_m = false; }
   bool ready() const { return ready_m; }
 
   Difference compare(const GameState& after) const;
   // Asks the memory for what reusable and evaluateResult read first of a cell's records.
-  void prefetch(int32_t set, int32_t index) const {
-    traces_m[set][index].prefetch();
-    __builtin_prefetch(&terms_m[set][index]);
+  void prefetch(int32_t set, int32_t slot) const {
+    traces_m[set][slot].prefetch();
+    __builtin_prefetch(&terms_m[set][slot]);
   }
-  // Whether sampled cell `index` of candidate set `set`, played on `after` (compared as d),
+  // Whether the reply in slot `slot` of candidate set `set`, played on `after` (compared as d),
   // has the base's result; if not, it must be simulated. With firstSteps (by stone), writes
   // for each added stone the delivered stone's first prediction against it where the check
   // made it exactly, else -1.
-  bool reusable(int32_t set, int32_t index, const Difference& d,
+  bool reusable(int32_t set, int32_t slot, const Difference& d,
                 int32_t* firstSteps = nullptr) const;
   // For a cell to be simulated on a comparable position (d), after reusable wrote the added
   // stones' entries of firstSteps: the delivered stone's first predictions against every
   // other stone, the base's own for the stones the root's shot left alone (by stone, -1 where
   // none is known).
-  void knownFirstContacts(int32_t set, int32_t index, const Difference& d,
+  void knownFirstContacts(int32_t set, int32_t slot, const Difference& d,
                           int32_t (&firstSteps)[STONE_COUNT]) const;
   // For a reusable cell: its result on `after`, written in full into out.
-  void result(int32_t set, int32_t index, const Difference& d, const GameState& after,
+  void result(int32_t set, int32_t slot, const Difference& d, const GameState& after,
               GameState& out) const;
   // For a reusable cell: the standard evaluation of its result for `side`, without writing
   // the result out.
-  double evaluateResult(int32_t set, int32_t index, const Difference& d, int side) const;
+  double evaluateResult(int32_t set, int32_t slot, const Difference& d, int side) const;
 
  private:
   bool ready_m = false;
@@ -86,17 +87,16 @@ class ReplyBase {
   std::vector<ShotTrace> traces_m[CANDIDATE_SET_COUNT];
   std::vector<GameState> results_m[CANDIDATE_SET_COUNT];
   // Each result's stones in play ranked (nearest the tee first; `distinct` when no two
-  // distances are equal), its shot number, and the evaluation terms of those stones: what
-  // evaluateResult reads, the ranking first, apart from the results themselves.
+  // distances are equal) with their evaluation terms, and its shot number: what
+  // evaluateResult reads, apart from the results themselves.
   struct ResultTerms {
     int32_t rankedCount = 0;
     bool distinct = true;
     int32_t shotNum = 0;
+    uint32_t inPlay = 0;
     int32_t ranked[STONE_COUNT];
     double rankedDist[STONE_COUNT];
     double rankedValue[STONE_COUNT];
-    uint32_t inPlay = 0;
-    StoneTerm terms[STONE_COUNT];
   };
   std::vector<ResultTerms> terms_m[CANDIDATE_SET_COUNT];
 };

@@ -76,18 +76,24 @@ void SearchNode::prepareBases(const GameState& gs, std::vector<CellJob>& jobs) {
   }
   while (threads.bases.size() < without.size()) threads.bases.push_back(std::make_unique<ReplyBase>());
 
-  // Every base's replies in one job.
-  std::vector<CellJob> replies;
+  // Every base's replies in one job; a reply is named by its slot in its set's sampled cells.
+  struct ReplyJob {
+    int32_t set;
+    int32_t slot;
+    int32_t base;
+  };
+  std::vector<ReplyJob> replies;
   for (std::size_t b = 0; b < without.size(); ++b) {
     if (!threads.bases[b]->setUp(gs, without[b])) continue;
     for (int32_t set = 0; set < CANDIDATE_SET_COUNT; ++set) {
       const CandidateSet& which = CANDIDATE_SETS[set];
-      for (const int32_t index : sampledCells(which.kind, which.spin))
-        replies.push_back({set, index, static_cast<int32_t>(b)});
+      const auto slots = static_cast<int32_t>(sampledCells(which.kind, which.spin).size());
+      for (int32_t slot = 0; slot < slots; ++slot)
+        replies.push_back({set, slot, static_cast<int32_t>(b)});
     }
   }
   threads.pool.run(static_cast<int32_t>(replies.size()), [&](int32_t j, int32_t worker) {
-    threads.bases[replies[j].base]->play(replies[j].set, replies[j].index, threads.workers[worker]);
+    threads.bases[replies[j].base]->play(replies[j].set, replies[j].slot, threads.workers[worker]);
   });
 
   for (std::size_t j = 0; j < jobs.size(); ++j) {

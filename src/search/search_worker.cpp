@@ -157,26 +157,27 @@ double ReplySearch::value(const GameState& position, int32_t depth, const ReplyB
     std::vector<double>& values = values_m[set];
     values.resize(cells.size());
     const std::vector<int32_t>& sampled = sampledCells(which.kind, which.spin);
-    for (std::size_t at = 0; at < sampled.size(); ++at) {
-      const int32_t index = sampled[at];
+    const auto slots = static_cast<int32_t>(sampled.size());
+    for (int32_t slot = 0; slot < slots; ++slot) {
+      const int32_t index = sampled[slot];
       // The next cell's records lie elsewhere in memory: asked for while this cell is done.
-      if (base != nullptr && at + 1 < sampled.size()) base->prefetch(set, sampled[at + 1]);
+      if (base != nullptr && slot + 1 < slots) base->prefetch(set, slot + 1);
       // The delivered stone's first predictions, by stone, where they are known: the check
       // makes them against the added stones.
       int32_t knownFirst[STONE_COUNT];
-      if (base != nullptr && base->reusable(set, index, difference, knownFirst)) {
+      if (base != nullptr && base->reusable(set, slot, difference, knownFirst)) {
         ++worker.reused;
         // The standard evaluation straight from the stones' terms, when it is what counts.
         if (standardLeaves && position.shotNum + 1 < STONE_COUNT) {
-          values[index] = base->evaluateResult(set, index, difference, (position.shotNum + 2) % 2);
+          values[index] = base->evaluateResult(set, slot, difference, (position.shotNum + 2) % 2);
           continue;
         }
-        base->result(set, index, difference, position, after_m);
+        base->result(set, slot, difference, position, after_m);
       } else {
         const StoneLocus& shot = table.loci[index].locus;
         if (base != nullptr && difference.comparable) {
           // The stones the root's shot left alone meet the reply first as on the base.
-          base->knownFirstContacts(set, index, difference, knownFirst);
+          base->knownFirstContacts(set, slot, difference, knownFirst);
           simulateShot(worker.world, shot, stones_m, stoneCount_m, position, after_m, knownFirst);
         } else {
           simulateShot(worker.world, shot, stones_m, stoneCount_m, position, after_m);

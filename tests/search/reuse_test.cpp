@@ -22,9 +22,11 @@ TEST(ReplyBases, ReusedRepliesAreTheSimulatedOnes) {
   SearchWorker worker;
   ReplyBase base;
   ASSERT_TRUE(base.setUp(root, 0));
-  for (int32_t set = 0; set < CANDIDATE_SET_COUNT; ++set)
-    for (const int32_t index : sampledCells(CANDIDATE_SETS[set].kind, CANDIDATE_SETS[set].spin))
-      base.play(set, index, worker);
+  for (int32_t set = 0; set < CANDIDATE_SET_COUNT; ++set) {
+    const CandidateSet& which = CANDIDATE_SETS[set];
+    const auto slots = static_cast<int32_t>(sampledCells(which.kind, which.spin).size());
+    for (int32_t slot = 0; slot < slots; ++slot) base.play(set, slot, worker);
+  }
   StoneLocus rootStones[STONE_COUNT], stones[STONE_COUNT];
   int32_t rootCount = 0, count = 0, reused = 0, replies = 0;
   loadStones(root, rootStones, rootCount);
@@ -37,19 +39,21 @@ TEST(ReplyBases, ReusedRepliesAreTheSimulatedOnes) {
     const ReplyBase::Difference difference = base.compare(after);
     for (int32_t set = 0; set < CANDIDATE_SET_COUNT; ++set) {
       const CandidateSet& which = CANDIDATE_SETS[set];
-      for (const int32_t index : sampledCells(which.kind, which.spin)) {
+      const std::vector<int32_t>& sampled = sampledCells(which.kind, which.spin);
+      for (int32_t slot = 0; slot < static_cast<int32_t>(sampled.size()); ++slot) {
+        const int32_t index = sampled[slot];
         ++replies;
-        if (!base.reusable(set, index, difference)) continue;
+        if (!base.reusable(set, slot, difference)) continue;
         ++reused;
         GameState taken, simulated;
-        base.result(set, index, difference, after, taken);
+        base.result(set, slot, difference, after, taken);
         simulateShot(worker.world, gridTable(which.kind, which.spin).loci[index].locus, stones,
                      count, after, simulated);
         ASSERT_EQ(taken.shotNum, simulated.shotNum);
         ASSERT_EQ(0,
                   std::memcmp(taken.stonePos, simulated.stonePos, sizeof(float[2]) * taken.shotNum))
             << "root cell " << cells[c] << ", reply " << set << "/" << index;
-        EXPECT_EQ(base.evaluateResult(set, index, difference, (taken.shotNum + 1) % 2),
+        EXPECT_EQ(base.evaluateResult(set, slot, difference, (taken.shotNum + 1) % 2),
                   evaluateStandard(simulated, (simulated.shotNum + 1) % 2));
       }
     }

@@ -59,6 +59,25 @@ TEST(ReplyBases, ReusedRepliesAreTheSimulatedOnes) {
     }
   }
   EXPECT_GT(reused, replies / 2);
+
+  // The root's shot resting exactly on stone 0: where a reply leaves stone 0 alone, the two
+  // are equally far from the tee, which the merged rankings cannot order.
+  GameState tie = root;
+  tie.shotNum = root.shotNum + 1;
+  tie.whiteToMove = !root.whiteToMove;
+  tie.stonePos[root.shotNum][0] = root.stonePos[0][0];
+  tie.stonePos[root.shotNum][1] = root.stonePos[0][1];
+  const ReplyBase::Difference tied = base.compare(tie);
+  int32_t ties = 0;
+  for (int32_t slot = 0; slot < static_cast<int32_t>(cells.size()); ++slot) {
+    if (!base.reusable(0, slot, tied)) continue;
+    GameState taken;
+    base.result(0, slot, tied, tie, taken);
+    const int side = (taken.shotNum + 1) % 2;
+    EXPECT_EQ(base.evaluateResult(0, slot, tied, side), evaluateStandard(taken, side)) << slot;
+    ties += std::memcmp(taken.stonePos[0], root.stonePos[0], sizeof(float[2])) == 0 ? 1 : 0;
+  }
+  EXPECT_GT(ties, 0);
 }
 
 // The same top-level cells with one and with five threads (the signature test pins two).

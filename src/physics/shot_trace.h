@@ -8,6 +8,7 @@
 // contacts were predicted anew and the step count of the earliest contact, so that a stone
 // added at rest can be checked against exactly the predictions the simulation would make.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -43,7 +44,10 @@ class ShotTrace {
   // Asks the memory for the first bounds that unaffectedByStoneAt reads.
   void prefetch() const {
     const auto* first = reinterpret_cast<const char*>(clearances_m.data());
-    for (std::size_t line = 0; line < PREFETCH_LINES; ++line)
+    const std::size_t bytes = clearances_m.size() * sizeof(Clearance);
+    const std::size_t lines =
+        std::min(PREFETCH_LINES, (bytes + CACHE_LINE_BYTES - 1) / CACHE_LINE_BYTES);
+    for (std::size_t line = 0; line < lines; ++line)
       __builtin_prefetch(first + line * CACHE_LINE_BYTES);
   }
   // Bit i set: stone i of the GameState was part of a contact.

@@ -55,20 +55,12 @@ void store(ContactMatrix matrix, const StoneLocus& a, const StoneLocus& b, int32
   matrix[j][i] = steps;
 }
 
-// hitSteps's lateral test on one of its lines.
-bool lateralTooFar(double rx, double ry, const Direction& d) {
-  const double lateral = std::fabs(ry * d.x - rx * d.y);
-  // Refuses offsets that are not numbers too.
-  return !(lateral <= TWO_RADII);
-}
-
 // Asks for the rows that distance bin `bin` of trajectory k names, before the distance table
 // says which it is, so that the two reads overlap. A stone decelerating evenly from the stop's
 // row on has covered bin * DECEL_PER_STEP metres after sqrt(2 bin / STEP_DT) steps; the row
-// the table names lies from there to two rows above on every trajectory.
-// The row search after the second estimate mostly runs on trajectory k - 1 (the speeds of
-// k's rows fall just below k's share of a step), at most two rows from that guess: those rows
-// are asked for too, so that the search finds them near.
+// the table names lies from there to two rows above on every trajectory. The row search after
+// the second estimate mostly runs on trajectory k - 1 (the speeds of k's rows fall just below
+// k's share of a step), within two rows of that guess: those rows are asked for too.
 void prefetchRowsOfBin(int32_t k, int32_t bin) {
   const auto guess = static_cast<int32_t>(std::sqrt(2.0 * bin / STEP_DT));
   const TableRow* rows = stepTable[k];
@@ -88,8 +80,9 @@ void prefetchRowsOfBin(int32_t k, int32_t bin) {
 int32_t estimateBin(int32_t k, double px, double py, double dist, double x, double y,
                     const Direction& d) {
   const double rx = x - px, ry = y - py;
-  // Refuses offsets that are not numbers too; the chord index is then at most 290.
-  if (lateralTooFar(rx, ry, d)) return -1;
+  // Past the test the lateral offset is a number of at most two radii: the chord index is at
+  // most 290.
+  if (lateralTooFar(rx, ry, d.x, d.y)) return -1;
   const double lateral = std::fabs(ry * d.x - rx * d.y);
   const double along = rx * d.x + ry * d.y;
   dist -= along - chordTable[static_cast<std::size_t>(lateral * CHORD_INDEX_PER_METRE)];

@@ -23,6 +23,13 @@ inline constexpr double CHORD_INDEX_PER_METRE = 1000.0;
 // does not.
 int32_t hitSteps(const StoneLocus& m, double x, double y);
 
+// hitSteps's lateral test: true when the offset (rx, ry) from the moving stone lies more than
+// two radii across the line along the unit direction (dx, dy). A negated comparison, so that
+// offsets that are not numbers are refused too.
+inline bool lateralTooFar(double rx, double ry, double dx, double dy) {
+  return !(std::fabs(ry * dx - rx * dy) <= TWO_RADII);
+}
+
 // hitSteps's first test, kept for one moving stone so that many positions can be tried: a
 // stone at rest farther than two radii from both lines hitSteps may measure against (towards
 // the stop, and along the heading) is never hit. Computed exactly as hitSteps computes it.
@@ -32,12 +39,10 @@ struct ContactProbe {
   double headingX = 0.0, headingY = 0.0;
 
   explicit ContactProbe(const StoneLocus& m);
-  // True when hitSteps(m, x, y) is certainly STEPS_NEVER. Negated comparisons: offsets that
-  // are not numbers are refused too, as hitSteps refuses them.
+  // True when hitSteps(m, x, y) is certainly STEPS_NEVER.
   bool misses(double atX, double atY) const {
     const double rx = atX - x, ry = atY - y;
-    return !(std::fabs(ry * stopDirX - rx * stopDirY) <= TWO_RADII) &&
-           !(std::fabs(ry * headingX - rx * headingY) <= TWO_RADII);
+    return lateralTooFar(rx, ry, stopDirX, stopDirY) && lateralTooFar(rx, ry, headingX, headingY);
   }
 };
 // Steps until the moving stones a and b first touch; STEPS_NEVER if they do not.

@@ -64,11 +64,14 @@ void buildTrajectory(int32_t k, double speed) {
                                point.speed, point.invSpeed, point.dist, point.invDist};
     const int64_t bin = std::min<int64_t>(
         static_cast<int64_t>(std::floor(point.dist * STEPS_PER_SPEED)), binCapacity - 1);
+    // What a bin this row is the nearest of names: the row, and the trajectory of its speed.
+    const BinRow binRow{static_cast<int16_t>(stepsLeft),
+                        static_cast<int16_t>(trajectoryForSpeed(point.speed))};
     if (previousBin < 0) {
       // The farthest bin keeps stepsLeft 0 unless a second point falls into it.
       binCount[k] = static_cast<int32_t>(bin) + 1;
       binSteps[bin] = 0;
-      binRows[bin].row = static_cast<int16_t>(stepsLeft);
+      binRows[bin] = binRow;
     } else {
       // Bins that no point fell into repeat their farther neighbour.
       for (int64_t skipped = previousBin - 1; skipped > bin; --skipped) {
@@ -76,7 +79,7 @@ void buildTrajectory(int32_t k, double speed) {
         binRows[skipped] = binRows[skipped + 1];
       }
       binSteps[bin] = stepsLeft;
-      binRows[bin].row = static_cast<int16_t>(stepsLeft);
+      binRows[bin] = binRow;
     }
     previousBin = bin;
     if (v == 0.0 || stepsLeft == 0) break;
@@ -86,10 +89,6 @@ void buildTrajectory(int32_t k, double speed) {
     --stepsLeft;
   }
   stopRows[k] = rows[0];
-  // Each bin's row, once all rows are in, names the trajectory that its speed falls on.
-  for (int32_t bin = 0; bin < binCount[k]; ++bin)
-    binRows[bin].speedTrajectory =
-        static_cast<int16_t>(trajectoryForSpeed(rows[binRows[bin].row].speed));
 }
 
 }  // namespace
@@ -146,8 +145,6 @@ TrajectoryPoint tablePoint(int32_t k, int32_t row) {
   p.moving = r.speed != 0.0 ? 1 : 0;
   return p;
 }
-
-TrajectoryPoint distPoint(int32_t k, int32_t bin) { return tablePoint(k, distRow[k][bin].row); }
 
 double frictionStep(double& vx, double& vy, double curlSign, double decel, double curl) {
   const double v = std::sqrt(vx * vx + vy * vy);

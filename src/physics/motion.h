@@ -118,8 +118,8 @@ extern int32_t trajectoryRowCount[];
 // Stopping point of trajectory k in the table frame.
 extern std::vector<double> stopX, stopY;
 // Distance bins b = floor(dist * STEPS_PER_SPEED), 0..lastBin(k): distStepIndex[k][b] is the
-// stepsLeft of the last point (nearest the stop) whose distance lies in bin b, and
-// distPoint(k, b) that point (a bin no point fell into repeats its farther neighbour).
+// stepsLeft of the last point (nearest the stop) whose distance lies in bin b (a bin no point
+// fell into repeats its farther neighbour).
 extern TrajectoryRows<int32_t> distStepIndex;
 // What distance bin b of trajectory k names: the row it describes, and the trajectory that
 // row's speed names (trajectoryForSpeed), on which a contact search goes on from that row.
@@ -132,7 +132,6 @@ static_assert(TRAJECTORY_ROW_CAPACITY <= INT16_MAX && TRAJECTORY_COUNT <= INT16_
 extern TrajectoryRows<BinRow> distRow;
 // Number of distance bins of each trajectory (lastBin + 1).
 extern int32_t binCount[];
-TrajectoryPoint distPoint(int32_t k, int32_t bin);
 // The row of trajectory k that distance bin b describes.
 inline int32_t distRowIndex(int32_t k, int32_t bin) { return distRow[k][bin].row; }
 inline int32_t lastBin(int32_t k) { return binCount[k] - 1; }

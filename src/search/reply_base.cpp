@@ -73,13 +73,11 @@ void ReplyBase::play(int32_t set, int32_t slot, SearchWorker& worker) {
 
   ResultTerms& terms = terms_m[set][slot];
   terms.shotNum = result.shotNum;
-  terms.inPlay = 0;
   terms.rankedCount = 0;
   StoneTerm stoneTerms[STONE_COUNT];
   double dist[STONE_COUNT];
   for (int32_t i = 0; i < result.shotNum && i < STONE_COUNT; ++i) {
     if (!stoneInPlay(result, i)) continue;
-    terms.inPlay |= 1u << i;
     stoneTerms[i] = standardStoneTerm(result.stonePos[i][0], result.stonePos[i][1]);
     terms.ranked[terms.rankedCount] = i;
     dist[terms.rankedCount++] = stoneTerms[i].dist;
@@ -208,12 +206,15 @@ double ReplyBase::evaluateResult(int32_t set, int32_t slot, const Difference& d,
   }
   // The result's stones, but the differing ones as the position has them.
   StoneTerm terms[STONE_COUNT];
-  for (int32_t r = 0; r < own.rankedCount; ++r)
-    terms[own.ranked[r]] = StoneTerm{own.rankedDist[r], own.rankedValue[r]};
+  uint32_t inPlay = d.addedMask;
+  for (int32_t r = 0; r < own.rankedCount; ++r) {
+    const int32_t stone = own.ranked[r];
+    terms[stone] = StoneTerm{own.rankedDist[r], own.rankedValue[r]};
+    if ((d.differing >> stone & 1u) == 0) inPlay |= 1u << stone;
+  }
   for (int32_t i = 0; i < STONE_COUNT; ++i) {
     if ((d.differing >> i & 1u) != 0) terms[i] = d.addedTerms[i];
   }
-  const uint32_t inPlay = (own.inPlay & ~d.differing) | d.addedMask;
   return evaluateStandardTerms(terms, inPlay, shotNum, side);
 }
 

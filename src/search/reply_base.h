@@ -93,7 +93,6 @@ class ReplyBase {
     int32_t rankedCount = 0;
     bool distinct = true;
     int32_t shotNum = 0;
-    uint32_t inPlay = 0;
     int32_t ranked[STONE_COUNT];
     double rankedDist[STONE_COUNT];
     double rankedValue[STONE_COUNT];

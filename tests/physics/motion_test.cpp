@@ -257,9 +257,8 @@ TEST(ContactPrediction, HitStepsRefusesTargetsBehindOrOffItsLine) {
 // are cleared. Every trajectory's margin holds the distance from its rows to the rows, at the
 // same index, of each trajectory its speeds name (hitSteps reads those); it is at most about a
 // millimetre (the path left to it before the stop) but for the one whose rows name a
-// trajectory a step out of line. A target within
-// two radii of trajectory 0's stop, which hitSteps reads when its estimate lands on the stop,
-// is never cleared, whatever the window.
+// trajectory a step out of line. A target within two radii of trajectory 0's stop, which
+// hitSteps reads when its estimate lands on the stop, is never cleared, whatever the window.
 TEST(ContactPrediction, PathBoundClearsOnlyTargetsHitStepsCannotMeet) {
   int wide = 0;
   for (int32_t k = 0; k < TRAJECTORY_COUNT; ++k) {

@@ -7,9 +7,6 @@
 //                           medians.
 //   bench_startup --phases  builds the tables once in this process and prints its timings.
 
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -24,8 +21,7 @@
 
 #include "candidates/candidates.h"
 #include "physics/motion.h"
-
-extern char** environ;
+#include "process_driver.h"
 
 namespace {
 
@@ -68,50 +64,18 @@ double cpuSeconds(pid_t pid) {
   return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
-struct Child {
-  pid_t pid = -1;
-  int input = -1;   // the child's standard input (we write)
-  int output = -1;  // the child's standard output (we read)
-};
+using varrowmere::process::ProcessDriver;
 
-bool spawnChild(const char* path, const char* argument, Child& child) {
-  int toChild[2], fromChild[2];
-  if (pipe(toChild) != 0 || pipe(fromChild) != 0) return false;
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, toChild[0], STDIN_FILENO);
-  posix_spawn_file_actions_adddup2(&actions, fromChild[1], STDOUT_FILENO);
-  posix_spawn_file_actions_addclose(&actions, toChild[1]);
-  posix_spawn_file_actions_addclose(&actions, fromChild[0]);
-  std::string name = path;
-  std::string extra = argument != nullptr ? argument : "";
-  char* argv[] = {name.data(), argument != nullptr ? extra.data() : nullptr, nullptr};
-  const int failed = posix_spawn(&child.pid, path, &actions, nullptr, argv, environ);
-  posix_spawn_file_actions_destroy(&actions);
-  close(toChild[0]);
-  close(fromChild[1]);
-  child.input = toChild[1];
-  child.output = fromChild[0];
-  return failed == 0;
-}
+// How long a child may take to answer before the run is given up.
+constexpr double CHILD_DEADLINE_SECONDS = 120.0;
 
-// Reads from fd until `word` has arrived; returns everything read.
-std::string readUntil(int fd, const char* word) {
-  std::string text;
-  char block[4096];
-  while (text.find(word) == std::string::npos) {
-    const ssize_t count = read(fd, block, sizeof(block));
-    if (count <= 0) break;
-    text.append(block, static_cast<std::size_t>(count));
-  }
-  return text;
-}
-
-void finish(Child& child) {
-  close(child.input);
-  close(child.output);
-  int status = 0;
-  waitpid(child.pid, &status, 0);
+// Reads from the child until `word` has arrived; false when it never did.
+bool readUntilWord(ProcessDriver& child, const char* word) {
+  const auto arrived = [word](const std::string& output) {
+    return output.find(word) != std::string::npos;
+  };
+  const auto deadline = Clock::now() + varrowmere::process::durationOf(CHILD_DEADLINE_SECONDS);
+  return child.readUntil(arrived, deadline) == varrowmere::process::ReadResult::Arrived;
 }
 
 int phases() {
@@ -131,36 +95,39 @@ int phases() {
 int main(int argc, char** argv) {
   if (argc > 1 && std::strcmp(argv[1], "--phases") == 0) return phases();
   const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 11;
-  signal(SIGPIPE, SIG_IGN);
+  const auto grace = varrowmere::process::durationOf(CHILD_DEADLINE_SECONDS);
 
   std::vector<double> ready, rss, cpu;
   for (int run = 0; run < runs; ++run) {
-    Child child;
+    ProcessDriver child;
+    std::string failure;
     const Clock::time_point start = Clock::now();
-    if (!spawnChild(VARROWMERE_PLAYER_PATH, nullptr, child)) {
-      std::fprintf(stderr, "cannot start %s\n", VARROWMERE_PLAYER_PATH);
+    if (!child.startProgram(VARROWMERE_PLAYER_PATH, failure)) {
+      std::fprintf(stderr, "cannot start %s: %s\n", VARROWMERE_PLAYER_PATH, failure.c_str());
       return 1;
     }
-    const char command[] = "ISREADY\n";
-    if (write(child.input, command, sizeof(command) - 1) < 0) return 1;
-    const std::string reply = readUntil(child.output, "READYOK");
-    const Clock::time_point answered = Clock::now();
-    if (reply.find("READYOK") == std::string::npos) {
+    if (!child.send("ISREADY\n") || !readUntilWord(child, "READYOK")) {
       std::fprintf(stderr, "no READYOK from the player\n");
       return 1;
     }
+    const Clock::time_point answered = Clock::now();
     ready.push_back(seconds(start, answered));
-    rss.push_back(static_cast<double>(residentKb(child.pid)));
-    cpu.push_back(cpuSeconds(child.pid));
-    finish(child);
+    rss.push_back(static_cast<double>(residentKb(child.pid())));
+    cpu.push_back(cpuSeconds(child.pid()));
+    child.finish(grace);
   }
 
+  // This program again, in a fresh process for each run: its own path, not the link's.
+  char self[4096] = {};
+  if (readlink("/proc/self/exe", self, sizeof(self) - 1) <= 0) return 1;
   std::vector<double> tables, candidates;
   for (int run = 0; run < runs; ++run) {
-    Child child;
-    if (!spawnChild("/proc/self/exe", "--phases", child)) return 1;
-    const std::string line = readUntil(child.output, "\n");
-    finish(child);
+    ProcessDriver child;
+    std::string failure;
+    if (!child.startProgram(self, failure, false, {"--phases"}) || !readUntilWord(child, "\n"))
+      return 1;
+    const std::string line = child.output();
+    child.finish(grace);
     double t = 0.0, c = 0.0;
     long kb = 0;
     if (std::sscanf(line.c_str(), "%lf %lf %ld", &t, &c, &kb) == 3) {

@@ -16,6 +16,8 @@ namespace {
 
 // Set by seedRandomChoice: then every bit comes from this one generator, in turn.
 std::optional<std::mt19937> seededGenerator;
+// Plies of a search while the clock is not short (setSearchDepth).
+int32_t searchDepth = SEARCH_DEPTH;
 
 // One uniformly random bit per call: the lowest bit of the first output of a generator seeded
 // by the system's random source, or of the seeded generator's next output.
@@ -61,6 +63,8 @@ bool playOpeningGuard(int32_t shot, int32_t end, ShotVector& out) {
 
 void seedRandomChoice(uint32_t seed) { seededGenerator.emplace(seed); }
 
+void setSearchDepth(int32_t plies) { searchDepth = plies > 0 ? plies : SEARCH_DEPTH; }
+
 void decideShot(ShotVector& out) {
   const int32_t s = gameState.shotNum;
   const int32_t e = gameState.curEnd;
@@ -85,7 +89,7 @@ void decideShot(ShotVector& out) {
     return;
   }
 
-  int32_t depth = SEARCH_DEPTH;
+  int32_t depth = searchDepth;
   if (remainingTime < SHORT_TIME_THRESHOLD) {
     depth = SEARCH_DEPTH_SHORT;
     timeShort = true;

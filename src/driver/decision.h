@@ -37,4 +37,8 @@ void decideShot(ShotVector& out);
 // be replayed. Reader thread, or before it starts.
 void seedRandomChoice(uint32_t seed);
 
+// Caps the search at `plies` (1 or 2; 0 restores the designed two), for experiments. A short
+// clock still makes it one ply with the time-short evaluator. Before the reader thread starts.
+void setSearchDepth(int32_t plies);
+
 }  // namespace varrowmere

@@ -2,6 +2,7 @@
 // standard input ends.
 
 #include <csignal>
+#include <cstdio>
 #include <thread>
 
 #include "candidates/candidates.h"
@@ -18,7 +19,16 @@ int main(int argc, char** argv) {
 
   varrowmere::PlayerOptions options;
   varrowmere::parsePlayerOptions(argc, argv, options);
+  if (options.action == varrowmere::PlayerAction::ShowHelp) {
+    std::fputs(varrowmere::playerHelpText(), stdout);
+    return 0;
+  }
+  if (options.action == varrowmere::PlayerAction::ShowVersion) {
+    std::fputs(varrowmere::playerVersionText(), stdout);
+    return 0;
+  }
   if (options.seeded) varrowmere::seedRandomChoice(options.seed);
+  varrowmere::setSearchDepth(options.depth);
   varrowmere::setSearchThreads(options.threads);
 
   varrowmere::tuneAllocator();

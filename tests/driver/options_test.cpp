@@ -7,14 +7,17 @@
 namespace varrowmere {
 namespace {
 
-TEST(PlayerOptions, ReadsThreadsAndSeedAndReportsTheRest) {
+TEST(PlayerOptions, ReadsThreadsSeedAndDepthAndReportsTheRest) {
   constexpr int32_t D = DEFAULT_SEARCH_THREADS;
+  constexpr PlayerAction P = PlayerAction::Play;
   struct Case {
     std::vector<const char*> args;
     int32_t threads;
     bool seeded;
     uint32_t seed;
     bool clean;
+    int32_t depth = 0;
+    PlayerAction action = P;
   };
   const Case cases[] = {
       {{}, D, false, 0, true},
@@ -27,6 +30,12 @@ TEST(PlayerOptions, ReadsThreadsAndSeedAndReportsTheRest) {
       // A missing value does not swallow the next option.
       {{"--seed", "--threads", "3"}, 3, false, 0, false},
       {{"--fast", "--seed", "7"}, D, true, 7, false},
+      {{"--depth", "1"}, D, false, 0, true, 1},
+      {{"--depth", "0"}, D, false, 0, false},
+      {{"--depth", "3", "--depth", "2"}, D, false, 0, false, 2},
+      // The first of --help and --version wins; the other options are still read.
+      {{"--seed", "3", "--version", "--help"}, D, true, 3, true, 0, PlayerAction::ShowVersion},
+      {{"-h", "--help"}, D, false, 0, false, 0, PlayerAction::ShowHelp},
   };
   for (const Case& c : cases) {
     std::vector<const char*> argv = {"varrowmere"};
@@ -39,6 +48,8 @@ TEST(PlayerOptions, ReadsThreadsAndSeedAndReportsTheRest) {
     EXPECT_EQ(options.threads, c.threads);
     EXPECT_EQ(options.seeded, c.seeded);
     EXPECT_EQ(options.seed, c.seed);
+    EXPECT_EQ(options.depth, c.depth);
+    EXPECT_EQ(options.action, c.action);
   }
 }
 

@@ -80,5 +80,27 @@ TEST(PlayerProcess, LongLinesAcrossReadBlocksAndNonBlockingPipes) {
   EXPECT_EQ(player.waitExit(EXIT_DEADLINE), 0);
 }
 
+// A person at a terminal: --help and --version print and exit at once, without reading.
+TEST(PlayerProcess, HelpAndVersionPrintAndExitWithStatusZero) {
+  for (const char* option : {"--help", "--version"}) {
+    SCOPED_TRACE(option);
+    process::ProcessDriver player;
+    std::string failure;
+    ASSERT_TRUE(player.startProgram(VARROWMERE_PLAYER_PATH, failure, false, {option})) << failure;
+    const auto never = [](const std::string&) { return false; };
+    EXPECT_EQ(player.readUntil(never, process::Clock::now() + FIRST_REPLY_DEADLINE),
+              process::ReadResult::Ended);
+    EXPECT_EQ(player.waitExit(EXIT_DEADLINE), 0);
+    const std::string& text = player.output();
+    EXPECT_EQ(text.rfind("varrowmere " VARROWMERE_VERSION, 0), 0u) << text;
+    if (option[2] == 'v') {
+      EXPECT_EQ(text, "varrowmere " VARROWMERE_VERSION "\n");
+    } else {
+      for (const char* word : {"game server", "standard input", "--threads", "--seed"})
+        EXPECT_NE(text.find(word), std::string::npos) << word;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace varrowmere::testing

@@ -15,13 +15,16 @@
 
 #include "house_svg.h"
 #include "match_log_reader.h"
+#include "support/player_process.h"
 
 using namespace varrowmere;
 using namespace varrowmere::match;
 
 namespace {
 
-bool succeeds(const std::string& command) { return std::system(command.c_str()) == 0; }
+bool succeeds(const std::string& command) {
+  return varrowmere::testing::runShell(command, std::chrono::seconds(100)) == 0;
+}
 
 std::string fileText(const std::string& path) {
   std::ifstream file(path);

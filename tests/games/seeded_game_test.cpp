@@ -6,9 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <fstream>
 #include <regex>
+
+#include "support/player_process.h"
 
 namespace {
 
@@ -17,7 +18,7 @@ std::string seededGame(const std::string& log) {
   const std::string command = VARROWMERE_MATCH_PATH
                               " --red draw --ends 1 --time 0.05 --seed 11 --quiet --log " +
                               log + " >/dev/null 2>&1";
-  EXPECT_EQ(std::system(command.c_str()), 0);
+  EXPECT_EQ(varrowmere::testing::runShell(command, std::chrono::seconds(240)), 0);
   std::ifstream file(log);
   static const std::regex times(R"(("(think|left)_s":)(\{[^}]*\}|[-0-9.]+)|\([0-9.]+ s left)");
   return std::regex_replace(std::string(std::istreambuf_iterator<char>(file), {}), times, "$1T");

@@ -2,7 +2,6 @@
 // match, the pictures and the replay page.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cmath>
 #include <filesystem>
@@ -11,6 +10,7 @@
 
 #include "match_log_reader.h"
 #include "replay_page.h"
+#include "support/player_process.h"
 
 using namespace varrowmere;
 using namespace varrowmere::match;
@@ -22,12 +22,9 @@ namespace {
 
 // Runs the referee; returns what it printed, and its exit status in `status`.
 std::string run(const std::string& arguments, int& status) {
-  FILE* pipe = ::popen((VARROWMERE_MATCH_PATH " " + arguments + " 2>&1").c_str(), "r");
   std::string out;
-  char block[4096];
-  for (std::size_t n; (n = std::fread(block, 1, sizeof(block), pipe)) > 0;) out.append(block, n);
-  const int raw = ::pclose(pipe);
-  status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  status = varrowmere::testing::runShell(VARROWMERE_MATCH_PATH " " + arguments + " 2>&1",
+                                         std::chrono::seconds(600), &out);
   return out;
 }
 

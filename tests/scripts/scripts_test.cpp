@@ -3,10 +3,13 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
+
+#include "support/player_process.h"
 
 TEST(ParallelScripts, MergeAndTabulateWhatTheProgramsPlayByHand) {
   const std::string script = VARROWMERE_TEST_SOURCE_DIR "/scripts/parallel_runs.sh";
-  EXPECT_EQ(std::system(("bash " + script + " " VARROWMERE_TEST_BINARY_DIR "/..").c_str()), 0);
+  EXPECT_EQ(varrowmere::testing::runShell("bash " + script + " " VARROWMERE_TEST_BINARY_DIR "/..",
+                                          std::chrono::seconds(110)),
+            0);
 }

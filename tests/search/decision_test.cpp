@@ -116,6 +116,16 @@ TEST_F(Decision, ShortOfTimeBelowThirtySecondsForTheRestOfTheGame) {
   }
 }
 
+TEST_F(Decision, ADepthOfOnePlySearchesOnceOnAFullClockWithTheStandardEvaluation) {
+  gameState.stonePos[0][0] = 2.375f;
+  remainingTime = 100.0;
+  setSearchDepth(1);
+  EXPECT_EQ(decide(14, 3), 1484u);
+  EXPECT_FALSE(timeShort);
+  setSearchDepth(0);
+  EXPECT_GT(decide(14, 3), 1484u);
+}
+
 TEST_F(Decision, GoAnswersTheDecisionAndChargesItsTimeInSeconds) {
   gameState.shotNum = 14;
   remainingTime = 100.0;

@@ -22,6 +22,22 @@ bool PlayerProcess::readToEnd(std::chrono::milliseconds deadline) {
   return readUntil(never, process::Clock::now() + deadline) == process::ReadResult::Ended;
 }
 
+int runShell(const std::string& command, std::chrono::seconds deadline, std::string* output) {
+  process::ProcessDriver child;
+  std::string failure;
+  if (!child.startShell(command, failure)) return -1;
+  child.closeInput();
+  const auto until = process::Clock::now() + deadline;
+  const auto never = [](const std::string&) { return false; };
+  while (child.readUntil(never, until) != process::ReadResult::Ended) {
+    if (process::Clock::now() >= until) return -1;
+  }
+  if (output != nullptr) *output += child.output();
+  return child.waitExit(std::chrono::duration_cast<process::Clock::duration>(until -
+                                                                             process::Clock::now()))
+      .value_or(-1);
+}
+
 std::optional<std::size_t> matchBestShot(const std::string& text, std::size_t pos) {
   const auto isDigit = [&](std::size_t i) {
     return i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]));

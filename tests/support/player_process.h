@@ -28,6 +28,12 @@ class PlayerProcess : public process::ProcessDriver {
   bool readToEnd(std::chrono::milliseconds deadline);
 };
 
+// Runs `command` through /bin/sh -c with the process driver and returns its exit status (-1
+// when it could not start or ran past `deadline`, then it is killed); its standard output is
+// appended to `output` when given.
+int runShell(const std::string& command, std::chrono::seconds deadline,
+             std::string* output = nullptr);
+
 // "BESTSHOT %f %f %d" with finite numbers of six decimals and spin 0 or 1, starting at
 // text[pos]; on success returns the position after it.
 std::optional<std::size_t> matchBestShot(const std::string& text, std::size_t pos);

@@ -90,10 +90,14 @@ bool ProcessDriver::startShell(const std::string& command, std::string& failure,
   return start("/bin/sh", argv, failure, nonBlocking);
 }
 
-bool ProcessDriver::startProgram(const std::string& path, std::string& failure, bool nonBlocking) {
-  std::string program = path;
-  char* const argv[] = {program.data(), nullptr};
-  return start(path.c_str(), argv, failure, nonBlocking);
+bool ProcessDriver::startProgram(const std::string& path, std::string& failure, bool nonBlocking,
+                                 const std::vector<std::string>& arguments) {
+  std::vector<std::string> words = {path};
+  words.insert(words.end(), arguments.begin(), arguments.end());
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  return start(path.c_str(), argv.data(), failure, nonBlocking);
 }
 
 bool ProcessDriver::start(const char* program, char* const argv[], std::string& failure,

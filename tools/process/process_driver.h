@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace varrowmere::process {
 
@@ -45,8 +46,10 @@ class ProcessDriver {
   // non-blocking mode, as some servers leave them. A child started before is ended first.
   // Returns false with the reason in `failure` when it cannot start.
   bool startShell(const std::string& command, std::string& failure, bool nonBlocking = false);
-  // Starts the program at `path` without a shell, so that pid() is the program's own.
-  bool startProgram(const std::string& path, std::string& failure, bool nonBlocking = false);
+  // Starts the program at `path` with `arguments`, without a shell, so that pid() is the
+  // program's own.
+  bool startProgram(const std::string& path, std::string& failure, bool nonBlocking = false,
+                    const std::vector<std::string>& arguments = {});
 
   // True from a start until the child has been seen to end.
   bool running() const { return pid_m > 0; }

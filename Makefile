@@ -16,12 +16,14 @@ TSAN_BUILD := build-tsan
 FUZZ_SMOKE_SECONDS ?= 30
 FUZZ_SECONDS ?= 600
 FUZZ_PARALLEL ?= 1
+# With `make fuzz`: stop each target after this many executions instead (empty: by time only).
+FUZZ_RUNS ?=
 # Options of the soak tool (see build/varrowmere-soak --help).
 SOAK_ARGS ?=
 TSAN_ENV := TSAN_OPTIONS="suppressions=$(CURDIR)/tests/tsan.supp halt_on_error=1"
 
 .PHONY: mutants all deps build build-asan build-fuzz build-tsan build-soak test test-release test-asan \
-        test-fuzz test-tsan fuzz soak run bench clean
+        test-fuzz test-tsan fuzz fuzz-merge soak run bench coverage clean
 
 all: build
 
@@ -79,7 +81,12 @@ test-tsan: build-tsan build-soak
 test: test-release test-asan test-fuzz test-tsan
 
 fuzz: build-fuzz
-	tests/fuzz/run_fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_PARALLEL)
+	FUZZ_RUNS=$(FUZZ_RUNS) tests/fuzz/run_fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_PARALLEL)
+
+# Adds what the working corpora reach beyond the committed ones to tests/fuzz/corpus/.
+fuzz-merge: build-fuzz
+	@mkdir -p $(FUZZ_BUILD)/fuzz-logs
+	tests/fuzz/merge_corpus.sh $(FUZZ_BUILD)
 
 soak: build-soak
 	./$(BUILD)/varrowmere-soak $(SOAK_ARGS)
@@ -90,6 +97,11 @@ run: build
 	  --html $(BUILD)/game/game.html
 	@echo "The pictures of the house after each end and the game's log are in $(CURDIR)/$(BUILD)/game"
 	@echo "Watch the game: open $(CURDIR)/$(BUILD)/game/game.html in a browser"
+
+# Line and branch coverage of src/ by the committed fuzz corpora, then with the tests as well
+# (not part of `make test`; build-coverage/, clang's source-based coverage, llvm-cov).
+coverage: deps
+	bash scripts/coverage $(CURDIR)/build-coverage
 
 # The mutation check (not part of `make test`): every fault of tests/mutants.txt must be caught.
 # MUTANTS_FILTER= tries only the lines containing it.
@@ -103,4 +115,4 @@ bench: build
 	done; [ $$found = 1 ] || echo "no benchmark programs yet (each bench/*.cpp becomes one)"
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(TSAN_BUILD) build-mutants
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(TSAN_BUILD) build-mutants build-coverage

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <utility>
 
 namespace varrowmere::match {
 
@@ -74,12 +75,12 @@ class JsonParser {
     ++at_m;
     if (take('}')) return true;
     do {
-      std::pair<std::string, JsonValue> member;
+      JsonMember member;
       skipSpace();
       if (at_m >= text_m.size() || text_m[at_m] != '"') return fail("member name expected");
-      if (!parseString(member.first)) return false;
+      if (!parseString(member.name)) return false;
       if (!take(':')) return fail("':' expected");
-      if (!parseValue(member.second, depth)) return false;
+      if (!parseValue(member.value, depth)) return false;
       value.members.push_back(std::move(member));
     } while (take(','));
     return take('}') || fail("',' or '}' expected");

@@ -5,13 +5,14 @@
 
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace varrowmere::match {
 
 // Deepest nesting of arrays and objects accepted (the log needs 4).
 inline constexpr int JSON_MAX_DEPTH = 32;
+
+struct JsonMember;
 
 struct JsonValue {
   enum class Kind { NUL, BOOLEAN, NUMBER, STRING, ARRAY, OBJECT };
@@ -20,10 +21,16 @@ struct JsonValue {
   double number = 0.0;
   std::string text;                                        // a string's value (UTF-8)
   std::vector<JsonValue> items;                            // an array's elements
-  std::vector<std::pair<std::string, JsonValue>> members;  // an object's, in order
+  std::vector<JsonMember> members;                         // an object's, in order
 
   // The member named key of an object, or nullptr.
   const JsonValue* find(std::string_view key) const;
+};
+
+// One member of an object. (A pair would need JsonValue complete where it is declared.)
+struct JsonMember {
+  std::string name;
+  JsonValue value;
 };
 
 // Parses text as exactly one JSON value. Returns false with a message for a person.

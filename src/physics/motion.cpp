@@ -275,7 +275,7 @@ void advanceLoci(StoneLocus* const* loci, int count, int32_t steps) {
   }
 }
 
-bool vec_to_locus_deliver(const ShotVector& shot, StoneLocus& out) {
+bool vec_to_locus_deliver(const ShotVector& shot, StoneLocus& out, bool report) {
   const double v = std::sqrt(double{shot.vx} * shot.vx + double{shot.vy} * shot.vy);
   const double s = curlSign(shot.spin);
   double vx = shot.vx, vy = shot.vy;
@@ -305,7 +305,7 @@ bool vec_to_locus_deliver(const ShotVector& shot, StoneLocus& out) {
 
   const double omega = s * DELIVERY_OMEGA;
   if (!delivered) {
-    showMessage(MSG_UNDELIVERABLE, CAPTION_DELIVER);
+    if (report) showMessage(MSG_UNDELIVERABLE, CAPTION_DELIVER);
     if (!(std::isfinite(x) && std::isfinite(y))) {
       x = DELIVERY_X;
       y = DELIVERY_Y;

@@ -227,9 +227,10 @@ void advanceLoci(StoneLocus* const* loci, int count, int32_t steps);
 
 // Delivers a shot: integrates it from the delivery point until it enters the table region
 // and anchors it there. A shot that stops before (or runs away, see MAX_DELIVERY_STEPS) is
-// reported through showMessage; it is then handed back stopped where it ended (or at the
-// delivery point when that is not a finite position), so the simulation removes it from play.
-// Returns false for such a shot.
-bool vec_to_locus_deliver(const ShotVector& shot, StoneLocus& out);
+// reported through showMessage (unless report is false: a caller that tries delivery errors
+// expects some); it is then handed back stopped where it ended (or at the delivery point when
+// that is not a finite position), so the simulation removes it from play. Returns false for
+// such a shot.
+bool vec_to_locus_deliver(const ShotVector& shot, StoneLocus& out, bool report = true);
 
 }  // namespace varrowmere

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # The engine's folders form layers, each including only its own folder and those below it:
-#   tables -> physics -> platform -> candidates -> evaluation -> search -> driver
+#   tables -> physics -> platform -> candidates -> evaluation -> search -> strong -> driver
 # The one exception is driver/game_state.h, the game record every layer reads.
 # Usage: layers.sh SRC_DIR. Prints every include that reaches up, and fails if there is one.
 set -euo pipefail
 src=${1:?usage: layers.sh SRC_DIR}
-layers=" tables physics platform candidates evaluation search driver "
+layers=" tables physics platform candidates evaluation search strong driver "
 # The layer's place in the order, -1 for a name that is none.
 rank() { local before=${layers%% $1 *}; [ "$before" = "$layers" ] && echo -1 || echo $(wc -w <<<"$before"); }
 

@@ -8,6 +8,8 @@
 #include "driver/game_state.h"
 #include "platform/shot_maker.h"
 #include "search/search_node.h"
+#include "strong/strong_search.h"
+#include "strong/time_plan.h"
 #include "tables/free_guard.h"
 
 namespace varrowmere {
@@ -18,6 +20,7 @@ namespace {
 std::optional<std::mt19937> seededGenerator;
 // Plies of a search while the clock is not short (setSearchDepth).
 int32_t searchDepth = SEARCH_DEPTH;
+bool strongMode = false;
 
 // One uniformly random bit per call: the lowest bit of the first output of a generator seeded
 // by the system's random source, or of the seeded generator's next output.
@@ -65,6 +68,8 @@ void seedRandomChoice(uint32_t seed) { seededGenerator.emplace(seed); }
 
 void setSearchDepth(int32_t plies) { searchDepth = plies > 0 ? plies : SEARCH_DEPTH; }
 
+void setStrongMode(bool strong) { strongMode = strong; }
+
 void decideShot(ShotVector& out) {
   const int32_t s = gameState.shotNum;
   const int32_t e = gameState.curEnd;
@@ -95,7 +100,14 @@ void decideShot(ShotVector& out) {
     timeShort = true;
   }
   ShotVector shot;
-  {
+  if (strongMode) {
+    const double seconds = decisionAllotment(remainingTime, s, e, gameState.lastEnd);
+    const auto deadline = StrongClock::now() + std::chrono::duration_cast<StrongClock::duration>(
+                                                   std::chrono::duration<double>(seconds));
+    StrongResult result;
+    strongSearch(gameState, depth, deadline, result);
+    shot = result.shot;
+  } else {
     SearchNode node;
     node.search(gameState, depth, shot);
   }

@@ -41,4 +41,8 @@ void seedRandomChoice(uint32_t seed);
 // clock still makes it one ply with the time-short evaluator. Before the reader thread starts.
 void setSearchDepth(int32_t plies);
 
+// Turns the strong mode on or off: searched shots then come from strongSearch, thinking as
+// long as the time plan allots. Before the reader thread starts.
+void setStrongMode(bool strong);
+
 }  // namespace varrowmere

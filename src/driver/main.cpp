@@ -29,6 +29,7 @@ int main(int argc, char** argv) {
   }
   if (options.seeded) varrowmere::seedRandomChoice(options.seed);
   varrowmere::setSearchDepth(options.depth);
+  varrowmere::setStrongMode(options.strong);
   varrowmere::setSearchThreads(options.threads);
 
   varrowmere::tuneAllocator();

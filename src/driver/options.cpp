@@ -60,13 +60,17 @@ bool parsePlayerOptions(int argc, const char* const* argv, PlayerOptions& option
         options.action = help ? PlayerAction::ShowHelp : PlayerAction::ShowVersion;
       continue;
     }
+    if (std::strcmp(name, "--strong") == 0) {
+      options.strong = true;
+      continue;
+    }
     const ValueOption* option = nullptr;
     for (const ValueOption& known : VALUE_OPTIONS) {
       if (std::strcmp(name, known.name) == 0) option = &known;
     }
     if (option == nullptr) {
       report(std::string("unknown option ") + name +
-             " ignored (known: --threads N, --seed N, --depth 1|2, --help, --version)");
+             " ignored (known: --threads N, --seed N, --depth 1|2, --strong, --help, --version)");
       continue;
     }
     const char* word = i + 1 < argc ? argv[i + 1] : nullptr;
@@ -100,6 +104,8 @@ const char* playerHelpText() {
          "  --seed N      seeds the one random choice (which side the corner guard goes to),\n"
          "                0 to 4294967295, so that a refereed game can be replayed exactly\n"
          "  --depth 1|2   plies of the search (default 2; one whenever less than 30 s are left)\n"
+         "  --strong      the strong mode: beyond the designed player, it spends more of the\n"
+         "                game's clock on better shots (see the README)\n"
          "  --help        prints this text and exits\n"
          "  --version     prints the version and exits\n";
 }

@@ -4,6 +4,7 @@
 //   --threads N   worker threads of the search (0: every hardware thread)
 //   --seed N      seeds the one random choice (the corner guard) instead of the system
 //   --depth 1|2   the search's plies (default 2; one whenever the clock is short)
+//   --strong      the strong mode: spends more of the clock on better shots
 //   --help        prints what the program is and its options, then exits
 //   --version     prints the version, then exits
 // An unknown or malformed option is reported through showMessage and the default is kept.
@@ -35,6 +36,7 @@ struct PlayerOptions {
   bool seeded = false;
   uint32_t seed = 0;
   int32_t depth = 0;  // 0: as designed (two plies, one when the clock is short)
+  bool strong = false;
 };
 
 // Reads argv[1..argc-1]. Each problem is reported and skipped; the rest still counts.

@@ -1,0 +1,34 @@
+#pragma once
+// The strong mode's time plan: how many seconds one decision may think, given the thinking
+// time left for the game. It keeps a reserve well above the designed player's short-time
+// threshold, and gives each decision a share of the rest by the decisions the player may
+// still have to make, so the game's clock is never used up however long the game runs.
+
+#include <cstdint>
+
+namespace varrowmere {
+
+// Seconds always kept: the designed player turns to its short search below 30 s left, and
+// one search that overruns its allotment must not bring the clock there.
+inline constexpr double STRONG_TIME_RESERVE = 60.0;
+// A decision takes at most this many times an even share of the spendable time over the
+// decisions left...
+inline constexpr double STRONG_TIME_SHARE = 1.5;
+// ...and never more than this part of it, so that the spendable time shrinks geometrically
+// and can never run out, even in ends beyond the last one.
+inline constexpr double STRONG_TIME_MAX_PART = 0.25;
+// The most one decision may think (s).
+inline constexpr double STRONG_TIME_CAP = 20.0;
+// Stones a side throws per end.
+inline constexpr int32_t STONES_PER_SIDE = 8;
+
+// Decisions the player on turn may still make in the game: its stones from shot `shot` on in
+// this end, and all of its stones in the ends after `end` up to the last end (ends counted
+// from 0; lastEnd is the number of ends). At least 1.
+int32_t decisionsLeft(int32_t shot, int32_t end, int32_t lastEnd);
+
+// Seconds the decision at (shot, end, lastEnd) may think with `remaining` seconds left.
+// Never negative, never more than STRONG_TIME_MAX_PART of remaining - STRONG_TIME_RESERVE.
+double decisionAllotment(double remaining, int32_t shot, int32_t end, int32_t lastEnd);
+
+}  // namespace varrowmere

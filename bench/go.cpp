@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "candidates/candidates.h"
-#include "driver/allocator.h"
 #include "driver/game_state.h"
 #include "physics/motion.h"
+#include "platform/os.h"
 #include "search/search_node.h"
 #include "search/search_threads.h"
 #include "search/signature.h"

@@ -1,21 +1,19 @@
 // The player process: reads its options, builds its tables, then reads commands until
 // standard input ends.
 
-#include <csignal>
 #include <cstdio>
 #include <thread>
 
 #include "candidates/candidates.h"
-#include "driver/allocator.h"
 #include "driver/decision.h"
 #include "driver/options.h"
 #include "driver/reader.h"
 #include "physics/motion.h"
+#include "platform/os.h"
 #include "search/search_threads.h"
 
 int main(int argc, char** argv) {
-  // A server that has gone away must not kill us mid-write; the read then sees end of input.
-  std::signal(SIGPIPE, SIG_IGN);
+  varrowmere::ignoreBrokenPipe();
 
   varrowmere::PlayerOptions options;
   varrowmere::parsePlayerOptions(argc, argv, options);

@@ -1,7 +1,5 @@
 #include "driver/protocol.h"
 
-#include <strings.h>
-
 #include <climits>
 #include <cmath>
 #include <cstdlib>
@@ -27,6 +25,17 @@ int32_t wordToInt(const char* word) {
 float wordToCoordinate(const char* word) {
   const float value = static_cast<float>(std::strtod(word, nullptr));
   return std::isfinite(value) ? value : 0.0f;
+}
+
+// Whether two words are equal when ASCII letters are compared without their case.
+bool equalIgnoringCase(const char* a, const char* b) {
+  const auto fold = [](char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+  };
+  for (; *a != '\0' || *b != '\0'; ++a, ++b) {
+    if (fold(*a) != fold(*b)) return false;
+  }
+  return true;
 }
 
 void onNewGame() { gameState = GameState{}; }
@@ -92,15 +101,15 @@ int dispatchCommand(char* line, CommandReply& reply) {
 
   char command[WORD_CAPACITY];
   if (!getWord(command, line, 0)) return 1;
-  if (strcasecmp(command, "NEWGAME") == 0) {
+  if (equalIgnoringCase(command, "NEWGAME")) {
     onNewGame();
-  } else if (strcasecmp(command, "ISREADY") == 0) {
+  } else if (equalIgnoringCase(command, "ISREADY")) {
     onIsReady(reply);
-  } else if (strcasecmp(command, "POSITION") == 0) {
+  } else if (equalIgnoringCase(command, "POSITION")) {
     return onPosition(line);
-  } else if (strcasecmp(command, "SETSTATE") == 0) {
+  } else if (equalIgnoringCase(command, "SETSTATE")) {
     return onSetState(line);
-  } else if (strcasecmp(command, "GO") == 0) {
+  } else if (equalIgnoringCase(command, "GO")) {
     onGo(reply);
   }
   return 1;

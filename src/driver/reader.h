@@ -29,10 +29,6 @@ class LineAssembler {
   bool overlong_m = false;
 };
 
-// Writes all of data to fd, retrying short writes and waiting on a full non-blocking pipe;
-// gives up quietly when the peer is gone.
-void writeAll(int fd, const char* data, std::size_t size);
-
 // Reads commands from standard input and answers on standard output until the input ends
 // or fails; then returns. Non-blocking standard input is waited on, not taken for an end.
 void readerThread();

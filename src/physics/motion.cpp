@@ -1,7 +1,5 @@
 #include "physics/motion.h"
 
-#include <sys/mman.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -9,6 +7,7 @@
 #include <utility>
 
 #include "physics/path_bound.h"
+#include "platform/os.h"
 #include "tables/message.h"
 
 namespace varrowmere {
@@ -95,13 +94,12 @@ void buildTrajectory(int32_t k, double speed) {
 
 template <typename Element>
 void TrajectoryRows<Element>::reset(int32_t stride) {
-  std::free(data_m);
+  freeTableMemory(data_m);
   stride_m = stride;
   const std::size_t bytes = sizeof(Element) * std::size_t(stride) * TRAJECTORY_COUNT;
   bytes_m = (bytes + HUGE_PAGE_BYTES - 1) / HUGE_PAGE_BYTES * HUGE_PAGE_BYTES;
-  data_m = static_cast<Element*>(std::aligned_alloc(HUGE_PAGE_BYTES, bytes_m));
+  data_m = static_cast<Element*>(allocateTableMemory(bytes_m, HUGE_PAGE_BYTES));
   if (data_m == nullptr) std::abort();
-  ::madvise(data_m, bytes_m, MADV_HUGEPAGE);
 }
 
 template <typename Element>
@@ -113,7 +111,7 @@ TrajectoryRows<Element>::TrajectoryRows(TrajectoryRows&& other) noexcept
 template <typename Element>
 TrajectoryRows<Element>& TrajectoryRows<Element>::operator=(TrajectoryRows&& other) noexcept {
   if (this != &other) {
-    std::free(data_m);
+    freeTableMemory(data_m);
     data_m = std::exchange(other.data_m, nullptr);
     bytes_m = std::exchange(other.bytes_m, 0);
     stride_m = std::exchange(other.stride_m, 0);
@@ -123,7 +121,7 @@ TrajectoryRows<Element>& TrajectoryRows<Element>::operator=(TrajectoryRows&& oth
 
 template <typename Element>
 TrajectoryRows<Element>::~TrajectoryRows() {
-  std::free(data_m);
+  freeTableMemory(data_m);
 }
 
 template class TrajectoryRows<TableRow>;

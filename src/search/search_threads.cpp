@@ -12,7 +12,10 @@ namespace varrowmere {
 namespace {
 
 int32_t requested = DEFAULT_SEARCH_THREADS;
-std::unique_ptr<SearchThreads> threads;
+// Never destroyed: when a process leaves main, Windows ends its other threads before the
+// static destructors run, and a pool destroyed then would wait for its workers forever. The
+// pool's threads and memory go with the process.
+std::unique_ptr<SearchThreads>& threads = *new std::unique_ptr<SearchThreads>;
 std::atomic<uint64_t> simulations{0};
 std::atomic<uint64_t> reuses{0};
 

@@ -1,6 +1,7 @@
 #pragma once
-// Messages meant for a person. There is no one at a child process's console, so a message is
-// one line "caption: text" (UTF-8) on standard error, and the call returns at once.
+// Messages meant for a person. On Linux no one sits at a child process's console, so a message
+// is one line "caption: text" (UTF-8) on standard error, and the call returns at once; on
+// Windows it is a message box, as the server's players have always shown (platform/os.h).
 
 #include <string>
 

@@ -2,7 +2,8 @@
 // its input ends and it must exit with status 0. Lines: "# ..." a comment; "> TEXT" TEXT and a
 // line feed in one write; ">| TEXT" TEXT alone; "< TEXT" TEXT expected back right after the
 // replies before it; "< {BESTSHOT}" one "BESTSHOT %f %f %d" of finite numbers, spin 0 or 1.
-// In TEXT, \n \r \t \s and \\ stand for line feed, carriage return, tab, space and backslash.
+// In TEXT, \n \r \t \s \0 and \\ stand for line feed, carriage return, tab, space, a zero byte
+// and backslash.
 
 #include <gtest/gtest.h>
 
@@ -21,7 +22,7 @@ std::string unescape(const std::string& text) {
   std::string out;
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char c = text[i] == '\\' && i + 1 < text.size() ? text[++i] : '\0';
-    const std::string codes = "nrts\\", values = "\n\r\t \\";
+    const std::string codes = "nrts0\\", values("\n\r\t \0\\", 6);
     out += c == '\0' ? text[i] : values.at(codes.find(c));
   }
   return out;

@@ -1,13 +1,21 @@
 #include "support/player_process.h"
 
 #include <cctype>
+#include <cstdlib>
 #include <string_view>
 
 namespace varrowmere::testing {
 
 PlayerProcess::PlayerProcess(bool nonBlocking) {
   std::string failure;
-  startProgram(VARROWMERE_PLAYER_PATH, failure, nonBlocking);
+  // Another build of the player, as a shell command: the Windows stage runs the Windows
+  // programs under wine through the same tests.
+  const char* command = std::getenv("VARROWMERE_TEST_PLAYER");
+  if (command != nullptr && *command != '\0') {
+    startShell(command, failure, nonBlocking);
+  } else {
+    startProgram(VARROWMERE_PLAYER_PATH, failure, nonBlocking);
+  }
 }
 
 const std::string& PlayerProcess::readAtLeast(std::size_t count,

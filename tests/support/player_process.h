@@ -18,7 +18,9 @@ inline constexpr std::chrono::seconds EXIT_DEADLINE{1};
 // send, closeInput, waitExit and output() are the driver's; a player still running is killed.
 class PlayerProcess : public process::ProcessDriver {
  public:
-  // Starts the player; with nonBlocking its pipe ends are non-blocking, as some servers leave them.
+  // Starts the player (the shell command in the environment variable VARROWMERE_TEST_PLAYER
+  // instead, when set); with nonBlocking its pipe ends are non-blocking, as some servers leave
+  // them.
   explicit PlayerProcess(bool nonBlocking = false);
 
   bool started() const { return running(); }

@@ -10,9 +10,9 @@
 #include <string>
 
 #include "candidates/candidates.h"
-#include "driver/allocator.h"
 #include "driver/options.h"
 #include "physics/motion.h"
+#include "platform/os.h"
 #include "search/search_threads.h"
 #include "selfplay.h"
 

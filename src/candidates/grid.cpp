@@ -4,6 +4,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "platform/portable_math.h"
 #include "platform/shot_maker.h"
 
 namespace varrowmere {
@@ -64,7 +65,7 @@ void fillLoci(const GridSpec& gridParams, bool spin, GridTable& table) {
 }
 
 double neighbourThreshold(double cutoff) {
-  return (1.0 / std::sqrt(2.0 * std::numbers::pi)) * std::exp(-cutoff * cutoff / 2.0);
+  return (1.0 / std::sqrt(2.0 * std::numbers::pi)) * portable::exp(-cutoff * cutoff / 2.0);
 }
 
 void fillNeighbours(const GridSpec& gridParams, GridTable& table) {
@@ -73,7 +74,7 @@ void fillNeighbours(const GridSpec& gridParams, GridTable& table) {
   // w >= threshold needs dx^2 + dy^2 <= 2 sigma^2 ln(n^2 / threshold); pairs farther apart
   // than that are skipped before the exponentials are computed.
   const double reachSq =
-      NEIGHBOUR_TWO_VARIANCE * std::log(n * n / threshold) * (1.0 + NEIGHBOUR_REACH_SLACK);
+      NEIGHBOUR_TWO_VARIANCE * portable::log(n * n / threshold) * (1.0 + NEIGHBOUR_REACH_SLACK);
 
   const auto total = static_cast<std::size_t>(table.total);
   std::vector<double> stopXs(total), stopYs(total);
@@ -90,8 +91,8 @@ void fillNeighbours(const GridSpec& gridParams, GridTable& table) {
       const double dx = stopXs[j] - stopXs[i];
       const double dy = stopYs[j] - stopYs[i];
       if (dx * dx + dy * dy > reachSq) continue;
-      const double w = n * std::exp(-dx * dx / NEIGHBOUR_TWO_VARIANCE) * n *
-                       std::exp(-dy * dy / NEIGHBOUR_TWO_VARIANCE);
+      const double w = n * portable::exp(-dx * dx / NEIGHBOUR_TWO_VARIANCE) * n *
+                       portable::exp(-dy * dy / NEIGHBOUR_TWO_VARIANCE);
       if (w >= threshold) {
         list.push_back({static_cast<int32_t>(j), w});
         sum += w;

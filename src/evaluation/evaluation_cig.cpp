@@ -3,6 +3,8 @@
 #include <cmath>
 #include <vector>
 
+#include "platform/portable_math.h"
+
 namespace varrowmere {
 
 namespace {
@@ -84,7 +86,7 @@ double Evaluation_CIG::rankTerm(const CigBoard& board, int32_t stone) const {
     return 0.0;
   }
   const double rank = 1.0 / board.numberRank[stone];
-  return board.side == 1 ? std::pow(rank, expRank) : rank;
+  return board.side == 1 ? portable::pow(rank, expRank) : rank;
 }
 
 double Evaluation_CIG::positionValue(float x, float y) const {
@@ -97,13 +99,13 @@ double Evaluation_CIG::positionValue(float x, float y) const {
 
   if (wy > CIG_BEHIND_LIMIT_Y && wy < TEE_Y_FLOAT) {
     if (!inHouseSingle(x, y) || ax >= HOUSE_REACH) return 0.0;
-    return t * std::pow(std::fabs(ay - HOUSE_REACH), expBehindTee) /
-           std::pow(HOUSE_REACH, expBehindTee);
+    return t * portable::pow(std::fabs(ay - HOUSE_REACH), expBehindTee) /
+           portable::pow(HOUSE_REACH, expBehindTee);
   }
   const double flatEnd = TEE_Y_FLOAT + frontFlatDepth;
   if (wy > TEE_Y_FLOAT && wy <= flatEnd) return ax < HOUSE_REACH ? t : 0.0;
   if (wy > flatEnd && wy <= HOG_LINE_Y) {
-    return ax < HOUSE_REACH ? t * std::exp(frontFlatDepth - ay) : 0.0;
+    return ax < HOUSE_REACH ? t * portable::exp(frontFlatDepth - ay) : 0.0;
   }
   // On the tee line, at or behind CIG_BEHIND_LIMIT_Y, beyond the hog line.
   return 0.0;

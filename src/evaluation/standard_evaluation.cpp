@@ -4,6 +4,8 @@
 #include <bit>
 #include <cmath>
 
+#include "platform/portable_math.h"
+
 namespace varrowmere {
 
 void fillEvalBoard(const GameState& position, EvalBoard& board) {
@@ -133,7 +135,7 @@ double standardStoneValue(float x, float y) {
   }
   if (y > static_cast<float>(TEE_Y) && y <= STANDARD_FLAT_END_Y) return ax < h ? g : 0.0;
   if (y > STANDARD_FLAT_END_Y && y <= STANDARD_HOG_Y) {
-    return ax < h ? g * std::exp(-(ay - STANDARD_FLAT_DEPTH)) : 0.0;
+    return ax < h ? g * portable::exp(-(ay - STANDARD_FLAT_DEPTH)) : 0.0;
   }
   // On the tee line, at or behind STANDARD_BEHIND_LIMIT_Y, beyond the hog line.
   return 0.0;

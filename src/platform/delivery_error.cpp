@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "physics/motion.h"
+#include "platform/portable_math.h"
 #include "platform/shot_maker.h"
 
 namespace varrowmere {
@@ -12,7 +13,7 @@ namespace {
 
 // Stopping point of a delivery of speed v in direction theta (rad, from +x) with curl sign s.
 StopPrediction stopOf(double v, double theta, double s) {
-  return predictStop(v * std::cos(theta), v * std::sin(theta), s);
+  return predictStop(v * portable::cos(theta), v * portable::sin(theta), s);
 }
 
 }  // namespace
@@ -20,8 +21,8 @@ StopPrediction stopOf(double v, double theta, double s) {
 NoiseSigmas deriveNoiseSigmas() {
   ShotVector draw;
   CreateShot(ShotTarget{float(TEE_X), float(TEE_Y), false}, &draw);
-  const double v = std::hypot(double(draw.vx), double(draw.vy));
-  const double theta = std::atan2(double(draw.vy), double(draw.vx));
+  const double v = portable::hypot(double(draw.vx), double(draw.vy));
+  const double theta = portable::atan2(double(draw.vy), double(draw.vx));
   const double s = curlSign(draw.spin);
   const double hv = SENSITIVITY_SPEED_STEP, ht = SENSITIVITY_ANGLE_STEP;
 
@@ -45,13 +46,13 @@ NoiseSigmas deriveNoiseSigmas() {
 }
 
 ShotVector perturbShot(const ShotVector& shot, double speedError, double angleError) {
-  const double v = std::hypot(double(shot.vx), double(shot.vy));
+  const double v = portable::hypot(double(shot.vx), double(shot.vy));
   if (v == 0.0) return shot;
-  const double theta = std::atan2(double(shot.vy), double(shot.vx)) + angleError;
+  const double theta = portable::atan2(double(shot.vy), double(shot.vx)) + angleError;
   const double speed = std::max(0.0, v + speedError);
   ShotVector out = shot;
-  out.vx = float(speed * std::cos(theta));
-  out.vy = float(speed * std::sin(theta));
+  out.vx = float(speed * portable::cos(theta));
+  out.vy = float(speed * portable::sin(theta));
   if (speed == 0.0) out.vx = out.vy = 0.0f;
   return out;
 }

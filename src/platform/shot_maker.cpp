@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "physics/motion.h"
+#include "platform/portable_math.h"
 
 namespace varrowmere {
 
@@ -27,7 +28,7 @@ std::vector<ReferencePoint> buildReference() {
   rows.reserve(static_cast<std::size_t>(SHOT_REFERENCE_TOP_SPEED * STEPS_PER_SPEED) + 2);
   double x = 0.0, y = 0.0, vx = 0.0, vy = -SHOT_REFERENCE_TOP_SPEED;
   double v = SHOT_REFERENCE_TOP_SPEED;
-  double heading = std::atan2(vy, vx);
+  double heading = portable::atan2(vy, vx);
   for (;;) {
     rows.push_back({x, y, heading, v, 0.0, 0.0});
     if (v == 0.0) break;
@@ -35,14 +36,15 @@ std::vector<ReferencePoint> buildReference() {
     y += vy * STEP_DT;
     v = frictionStep(vx, vy, 1.0);
     // The last moving steps turn sharply; keep the heading continuous across +-pi.
-    if (v != 0.0) heading += std::remainder(std::atan2(vy, vx) - heading, 2.0 * std::numbers::pi);
+    if (v != 0.0)
+      heading += std::remainder(portable::atan2(vy, vx) - heading, 2.0 * std::numbers::pi);
   }
   const ReferencePoint rest = rows.back();
   for (ReferencePoint& row : rows) {
     const double dx = rest.x - row.x, dy = rest.y - row.y;
-    const double hx = std::cos(row.heading), hy = std::sin(row.heading);
-    row.stopDist = std::hypot(dx, dy);
-    row.stopAngle = std::atan2(hx * dy - hy * dx, hx * dx + hy * dy);
+    const double hx = portable::cos(row.heading), hy = portable::sin(row.heading);
+    row.stopDist = portable::hypot(dx, dy);
+    row.stopAngle = portable::atan2(hx * dy - hy * dx, hx * dx + hy * dy);
   }
   // The rest row has no direction to the rest point: it keeps the one before it.
   if (rows.size() > 1) rows.back().stopAngle = rows[rows.size() - 2].stopAngle;
@@ -94,9 +96,9 @@ struct Delivery {
 ShotVector shotOf(const Delivery& d, double s, bool spin) {
   const double v1 = referenceAt(d.u).speed;
   const double v0 = v1 + DECEL_PER_STEP * 0.5;
-  const double heading0 = d.heading - s * std::atan2(CURL_PER_STEP * 0.5, v1);
-  return ShotVector{static_cast<float>(v0 * std::cos(heading0)),
-                    static_cast<float>(v0 * std::sin(heading0)), spin};
+  const double heading0 = d.heading - s * portable::atan2(CURL_PER_STEP * 0.5, v1);
+  return ShotVector{static_cast<float>(v0 * portable::cos(heading0)),
+                    static_cast<float>(v0 * portable::sin(heading0)), spin};
 }
 
 // The sheet position of reference point `to` for a delivery d with curl sign s: the
@@ -105,9 +107,9 @@ ShotVector shotOf(const Delivery& d, double s, bool spin) {
 void mapReference(const Delivery& d, double s, const ReferencePoint& to, double& x, double& y) {
   const ReferencePoint from = referenceAt(d.u);
   const double dx = to.x - from.x, dy = to.y - from.y;
-  const double hx = std::cos(from.heading), hy = std::sin(from.heading);
+  const double hx = portable::cos(from.heading), hy = portable::sin(from.heading);
   const double along = hx * dx + hy * dy, left = s * (hx * dy - hy * dx);
-  const double sx = std::cos(d.heading), sy = std::sin(d.heading);
+  const double sx = portable::cos(d.heading), sy = portable::sin(d.heading);
   x = DELIVERY_X + along * sx - left * sy;
   y = DELIVERY_Y + along * sy + left * sx;
 }
@@ -117,14 +119,14 @@ void mapReference(const Delivery& d, double s, const ReferencePoint& to, double&
 bool solveDraw(double aimX, double aimY, double s, Delivery& d) {
   const std::vector<ReferencePoint>& rows = reference();
   const double dx = aimX - DELIVERY_X, dy = aimY - DELIVERY_Y;
-  const double reach = std::hypot(dx, dy);
+  const double reach = portable::hypot(dx, dy);
   const double length = std::min(reach, rows.front().stopDist);
   const auto it = std::partition_point(
       rows.begin(), rows.end(), [length](const ReferencePoint& r) { return r.stopDist >= length; });
   const auto n = std::clamp<std::ptrdiff_t>(it - rows.begin() - 1, 0, rows.size() - 2);
   const double a = rows[n].stopDist, b = rows[n + 1].stopDist;
   d.u = n + std::clamp((a - length) / (a - b), 0.0, 1.0);
-  d.heading = std::atan2(dy, dx) - s * referenceAt(d.u).stopAngle;
+  d.heading = portable::atan2(dy, dx) - s * referenceAt(d.u).stopAngle;
   return reach <= rows.front().stopDist;
 }
 
@@ -134,10 +136,10 @@ bool solveHit(double aimX, double aimY, double s, double power, Delivery& d) {
   const double uPass = rowOfSpeed(power);
   const ReferencePoint pass = referenceAt(uPass);
   const double dx = aimX - DELIVERY_X, dy = aimY - DELIVERY_Y;
-  const double reach = std::hypot(dx, dy);
+  const double reach = portable::hypot(dx, dy);
   const auto distanceAt = [&pass](double u) {
     const ReferencePoint p = referenceAt(u);
-    return std::hypot(pass.x - p.x, pass.y - p.y);
+    return portable::hypot(pass.x - p.x, pass.y - p.y);
   };
   // Distance to the passing point falls along the rows up to it; find where it equals reach.
   const double farthest = distanceAt(0.0);
@@ -156,9 +158,9 @@ bool solveHit(double aimX, double aimY, double s, double power, Delivery& d) {
   d.u = a > b ? lo + (uEnd - lo) * std::clamp((a - length) / (a - b), 0.0, 1.0) : lo;
   const ReferencePoint from = referenceAt(d.u);
   const double px = pass.x - from.x, py = pass.y - from.y;
-  const double hx = std::cos(from.heading), hy = std::sin(from.heading);
-  const double angle = std::atan2(hx * py - hy * px, hx * px + hy * py);
-  d.heading = std::atan2(dy, dx) - s * angle;
+  const double hx = portable::cos(from.heading), hy = portable::sin(from.heading);
+  const double angle = portable::atan2(hx * py - hy * px, hx * px + hy * py);
+  d.heading = portable::atan2(dy, dx) - s * angle;
   return reach <= farthest;
 }
 
@@ -240,7 +242,7 @@ bool makeShot(const Request& r, ShotVector* shot, StoneLocus* delivered) {
       return arrived;
     }
     const double missX = r.target.x - x, missY = r.target.y - y;
-    const double miss = std::hypot(missX, missY);
+    const double miss = portable::hypot(missX, missY);
     if (miss < bestMiss) {
       bestMiss = miss;
       *shot = trial;

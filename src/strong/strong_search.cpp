@@ -10,6 +10,7 @@
 #include "platform/delivery_error.h"
 #include "search/search_node.h"
 #include "search/search_threads.h"
+#include "strong/last_stone.h"
 #include "strong/noise_samples.h"
 
 namespace varrowmere {
@@ -26,8 +27,9 @@ RaceSizes raceSizes(const GameState& gs) {
   return {RACE_CANDIDATES, RACE_FIRST_SAMPLES, RACE_MAX_SAMPLES};
 }
 
-ShotVector shotOf(const CandidateCell& cell) {
-  const StoneLocus& delivered = cell.locus->locus;
+ShotVector shotOf(int32_t set, int32_t index) {
+  const CandidateSet& which = CANDIDATE_SETS[set];
+  const StoneLocus& delivered = gridTable(which.kind, which.spin).loci[index].locus;
   return ShotVector{delivered.shot[0], delivered.shot[1], delivered.spin != 0};
 }
 
@@ -37,17 +39,17 @@ bool sameShot(const ShotVector& a, const ShotVector& b) {
 
 // The designed choice first, then the cells of greatest expected value (the first in set and
 // index order of equal ones), leaving out any near a better one of its set.
-void chooseCandidates(const SearchNode& node, const ShotVector& gridShot, double gridValue,
-                      int32_t count, std::vector<RaceCandidate>& race) {
+void chooseCandidates(const std::vector<double> (&expected)[CANDIDATE_SET_COUNT],
+                      const ShotVector& gridShot, double gridValue, int32_t count,
+                      std::vector<RaceCandidate>& race) {
   struct Ranked {
     double expected;
     int32_t set, index;
   };
   std::vector<Ranked> ranked;
   for (int32_t set = 0; set < CANDIDATE_SET_COUNT; ++set) {
-    const std::vector<CandidateCell>& cells = node.cells(set);
-    for (int32_t i = 0; i < static_cast<int32_t>(cells.size()); ++i)
-      ranked.push_back({cells[i].expected, set, i});
+    for (int32_t i = 0; i < static_cast<int32_t>(expected[set].size()); ++i)
+      ranked.push_back({expected[set][i], set, i});
   }
   std::stable_sort(ranked.begin(), ranked.end(),
                    [](const Ranked& a, const Ranked& b) { return a.expected > b.expected; });
@@ -65,7 +67,7 @@ void chooseCandidates(const SearchNode& node, const ShotVector& gridShot, double
     };
     if (std::any_of(taken.begin(), taken.end(), near)) continue;
     taken.push_back(r);
-    const ShotVector shot = shotOf(node.cells(r.set)[r.index]);
+    const ShotVector shot = shotOf(r.set, r.index);
     if (sameShot(shot, gridShot)) continue;
     race.push_back({.shot = shot, .gridExpected = r.expected});
   }
@@ -157,15 +159,28 @@ double secondsBetween(StrongClock::time_point from, StrongClock::time_point to) 
 void strongSearch(const GameState& gs, int32_t depth, StrongClock::time_point deadline,
                   StrongResult& result) {
   depth = std::max(depth, 1);
-  double gridValue = 0.0;
   SearchNode node;
-  gridValue = node.search(gs, depth, result.gridShot);
+  const double gridValue = node.search(gs, depth, result.gridShot);
   result.shot = result.gridShot;
   result.winner = 0;
   result.rounds = 0;
 
   const RaceSizes sizes = raceSizes(gs);
-  chooseCandidates(node, result.gridShot, gridValue, sizes.candidates, result.race);
+  std::vector<double> expected[CANDIDATE_SET_COUNT];
+  const bool lastStone = gs.shotNum == STONE_COUNT - 1;
+  if (lastStone) {
+    lastStoneExpected(gs, expected);
+  } else {
+    for (int32_t set = 0; set < CANDIDATE_SET_COUNT; ++set) {
+      for (const CandidateCell& cell : node.cells(set)) expected[set].push_back(cell.expected);
+    }
+  }
+  chooseCandidates(expected, result.gridShot, gridValue, sizes.candidates, result.race);
+  if (lastStone) {
+    std::vector<ShotVector> hits;
+    lastStoneHits(gs, hits);
+    for (const ShotVector& hit : hits) result.race.push_back({.shot = hit, .gridExpected = VALUE_NONE});
+  }
   if (result.race.size() < 2) return;
 
   std::vector<NoiseSample> errors;

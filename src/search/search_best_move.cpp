@@ -47,9 +47,9 @@ void SearchBestMove::evaluateCell(int32_t index, int32_t depth, const ReplyBase*
   cell.value = cellValue(cell.after, depth, base, worker, 0);
 }
 
-double SearchBestMove::finishBest(ShotVector& shot) {
+double SearchBestMove::finishBest(ShotVector& shot, bool everyCellValued) {
   for (CandidateCell& cell : cells_m) {
-    if (!cell.sampled) cell.value = cells_m[cell.representative].value;
+    if (!cell.sampled && !everyCellValued) cell.value = cells_m[cell.representative].value;
   }
   std::vector<int32_t> best;
   pickBest(best, false);

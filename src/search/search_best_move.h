@@ -39,9 +39,10 @@ class SearchBestMove {
   // base where it allows). Any worker may run any cell; each writes only its cell.
   void simulateCell(int32_t index, SearchWorker& worker);
   void evaluateCell(int32_t index, int32_t depth, const ReplyBase* base, SearchWorker& worker);
-  // After every sampled cell is valued: gives every other cell its representative's value,
-  // then returns the best expected value; shot gets the best cell's shot.
-  double finishBest(ShotVector& shot);
+  // After every sampled cell is valued: gives every other cell its representative's value
+  // (unless every cell was valued itself), then returns the best expected value; shot gets
+  // the best cell's shot.
+  double finishBest(ShotVector& shot, bool everyCellValued = false);
   // Sets the cell's expected value: its neighbours' values weighted by their weights.
   void setE(CandidateCell& cell);
   // Fills best[0] with the chosen cell of greatest expected value, the first in row order.

@@ -141,7 +141,7 @@ void SearchNode::findSamePositions(const std::vector<CellJob>& jobs,
   }
 }
 
-double SearchNode::search(const GameState& gs, int32_t depth, ShotVector& best) {
+double SearchNode::search(const GameState& gs, int32_t depth, ShotVector& best, bool everyCell) {
   depth = std::max(depth, 1);
   SearchThreads& threads = searchThreads();
 
@@ -152,8 +152,13 @@ double SearchNode::search(const GameState& gs, int32_t depth, ShotVector& best) 
     searcher.loadPosition(gs);
     searcher.loadCandidates(gridSpec(which.kind), gridTable(which.kind, which.spin),
                             cellTemplate(which.kind, which.spin));
-    for (const int32_t index : sampledCells(which.kind, which.spin))
-      jobs.push_back({set, index, -1});
+    if (everyCell) {
+      for (int32_t index = 0; index < static_cast<int32_t>(searcher.cells().size()); ++index)
+        jobs.push_back({set, index, -1});
+    } else {
+      for (const int32_t index : sampledCells(which.kind, which.spin))
+        jobs.push_back({set, index, -1});
+    }
   }
 
   // The replies on the root's bases, when a reply ply follows; root shots that leave the same
@@ -182,7 +187,7 @@ double SearchNode::search(const GameState& gs, int32_t depth, ShotVector& best) 
   double values[SEARCHERS_PER_NODE];
   ShotVector shots[SEARCHERS_PER_NODE];
   for (int32_t set = 0; set < CANDIDATE_SET_COUNT; ++set)
-    values[set] = searchers_m[SLOT_OF_SET[set]].finishBest(shots[set]);
+    values[set] = searchers_m[SLOT_OF_SET[set]].finishBest(shots[set], everyCell);
   const int32_t chosen = firstGreatest(values, CANDIDATE_SET_COUNT);
   best = shots[chosen];
   return values[chosen];

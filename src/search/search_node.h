@@ -25,8 +25,10 @@ class SearchNode {
   // Best expected value for the side to play at gs, searching depth >= 1 plies (a lower
   // depth counts as 1); best gets its shot. Of equal values the first in the order
   // (draw, spin 0), (hit, spin 0), (draw, spin 1), (hit, spin 1) wins. The result does not
-  // depend on the number of search threads.
-  double search(const GameState& gs, int32_t depth, ShotVector& best);
+  // depend on the number of search threads. With everyCell, every cell of the root's four
+  // sets is searched for its own value, not only the sampled ones (the plies below stay
+  // sampled).
+  double search(const GameState& gs, int32_t depth, ShotVector& best, bool everyCell = false);
 
   // After a search: the cells of candidate set `set`, in the order of the results above
   // (0: draw spin 0, 1: hit spin 0, 2: draw spin 1, 3: hit spin 1).

@@ -1,9 +1,7 @@
 #pragma once
 // The last stone of an end, where a shot's value is the end's score and costs one simulation:
-// the strong mode simulates every cell of the four candidate sets (the designed search only
-// the sampled ones, the others taking a representative's value), and adds hits of several
-// strengths and cuts on every stone near the house, which the one-strength hit grid lacks.
-// Reader thread; the simulations run on the search's threads.
+// the strong mode races hits of several strengths and cuts on every stone near the house,
+// which the one-strength hit grid lacks, beside the grid's best cells.
 
 #include <cstdint>
 #include <vector>
@@ -20,11 +18,6 @@ inline constexpr float LAST_STONE_HIT_POWERS[] = {2.5f, 5.0f, 9.0f};
 inline constexpr float LAST_STONE_HIT_OFFSETS[] = {-0.12f, 0.0f, 0.12f};
 // Stones farther than this from the tee (m) are not aimed at.
 inline constexpr double LAST_STONE_HIT_REACH = 3.0;
-
-// Every cell's expected value (its neighbours' exact end scores, weighted as the search
-// weighs them) for the thrower of the last stone at gs: expected[set][cell], sets in the
-// order of CANDIDATE_SETS.
-void lastStoneExpected(const GameState& gs, std::vector<double> (&expected)[4]);
 
 // The extra hits at gs: for every stone in play within LAST_STONE_HIT_REACH of the tee, both
 // spins, every strength and aim that the shot maker can play.

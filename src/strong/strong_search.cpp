@@ -160,26 +160,22 @@ void strongSearch(const GameState& gs, int32_t depth, StrongClock::time_point de
                   StrongResult& result) {
   depth = std::max(depth, 1);
   SearchNode node;
-  const double gridValue = node.search(gs, depth, result.gridShot);
+  const double gridValue = node.search(gs, depth, result.gridShot, /*everyCell=*/true);
   result.shot = result.gridShot;
   result.winner = 0;
   result.rounds = 0;
 
   const RaceSizes sizes = raceSizes(gs);
   std::vector<double> expected[CANDIDATE_SET_COUNT];
-  const bool lastStone = gs.shotNum == STONE_COUNT - 1;
-  if (lastStone) {
-    lastStoneExpected(gs, expected);
-  } else {
-    for (int32_t set = 0; set < CANDIDATE_SET_COUNT; ++set) {
-      for (const CandidateCell& cell : node.cells(set)) expected[set].push_back(cell.expected);
-    }
+  for (int32_t set = 0; set < CANDIDATE_SET_COUNT; ++set) {
+    for (const CandidateCell& cell : node.cells(set)) expected[set].push_back(cell.expected);
   }
   chooseCandidates(expected, result.gridShot, gridValue, sizes.candidates, result.race);
-  if (lastStone) {
+  if (gs.shotNum == STONE_COUNT - 1) {
     std::vector<ShotVector> hits;
     lastStoneHits(gs, hits);
-    for (const ShotVector& hit : hits) result.race.push_back({.shot = hit, .gridExpected = VALUE_NONE});
+    for (const ShotVector& hit : hits)
+      result.race.push_back({.shot = hit, .gridExpected = VALUE_NONE});
   }
   if (result.race.size() < 2) return;
 

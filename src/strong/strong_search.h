@@ -1,13 +1,14 @@
 #pragma once
-// The strong mode's search (--strong). It runs the designed search first, unchanged, and then
-// holds a race between the shots that search rated best: each candidate is played under the
-// same list of delivery errors (the referee's error model) and valued after every one of them
-// as the designed search values a cell, and the one of greatest mean value is played. The
-// race goes in rounds: every candidate still in it meets the next errors of the list, and
-// after each round the worse half leaves it, all but the designed search's own choice, which
-// stays to the end. So the race never plays a shot that did worse than the designed choice on
-// the errors both met. Rounds start only while the deadline allows them.
-// Reader thread; the race's evaluations run on the search's threads.
+// The strong mode's search (--strong). It runs the designed search first, every cell of the
+// root valued itself rather than only the sampled ones, and then holds a race between the
+// shots that search rated best (on the last stone, with hits of several strengths added):
+// each candidate is played under the same list of delivery errors (the referee's error
+// model) and valued after every one of them as the designed search values a cell, and the
+// one of greatest mean value is played. The race goes in rounds: every candidate still in it
+// meets the next errors of the list, and after each round the worse half leaves it, all but
+// the search's own choice, which stays to the end. So the race never plays a shot that did
+// worse than the grid's best on the errors both met. Rounds start only while the deadline
+// allows them. Reader thread; the race's evaluations run on the search's threads.
 
 #include <chrono>
 #include <cstdint>
@@ -50,8 +51,8 @@ struct StrongResult {
   int32_t rounds = 0;               // rounds run
 };
 
-// Decides the shot at gs: the designed search of `depth` plies, then the race until
-// `deadline` at most (the designed search itself always runs in full).
+// Decides the shot at gs: the designed search of `depth` plies over every root cell, then the
+// race until `deadline` at most (the search itself always runs in full).
 void strongSearch(const GameState& gs, int32_t depth, StrongClock::time_point deadline,
                   StrongResult& result);
 

@@ -80,9 +80,10 @@ TEST(StrongSearch, TheRaceStartsFromTheDesignedChoiceAndNeverPlaysWorseOnItsErro
                               gs.stonePos[2 * i + 1][1] = stones[i][1];
   gs.stonePos[0][0] = 2.45f, gs.stonePos[0][1] = 4.95f;
 
+  // The designed search over every cell: the grid's best the race starts from.
   ShotVector designed;
   SearchNode node;
-  node.search(gs, 2, designed);
+  node.search(gs, 2, designed, /*everyCell=*/true);
 
   // No time left: no round is run and the designed choice is played.
   StrongResult late;

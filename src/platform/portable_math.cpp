@@ -85,9 +85,10 @@ double clearLowBits(double x, int bits) {
   return fromBits(bitsOf(x) & ~((uint64_t{1} << bits) - 1));
 }
 
-// exp(x + xlo) as y 2^m, for x in [EXP_SMALLEST, 709.8] and |xlo| tiny beside x:
-// x = (128 m + j) ln2 / 128 + r, |r| <= ln2 / 256, so exp = 2^m 2^(j/128) exp(r).
-double expMantissa(double x, double xlo, int32_t& m) {
+// exp(x + xlo) as (hi + lo) 2^m, hi + lo in [0.99, 2], for x in [EXP_SMALLEST, 709.8] and
+// |xlo| tiny beside x: x = (128 m + j) ln2 / 128 + r, |r| <= ln2 / 256, so
+// exp = 2^m 2^(j/128) exp(r).
+Pair expMantissa(double x, double xlo, int32_t& m) {
   const double kd = (x * tables::INV_LN2_TIMES_128 + ROUNDING_SHIFT) - ROUNDING_SHIFT;
   const auto k = static_cast<int32_t>(kd);
   m = k >> 7;
@@ -101,15 +102,21 @@ double expMantissa(double x, double xlo, int32_t& m) {
   // exp(rh + rlo) - 1 = (exp(rh) - 1) + rlo exp(rh); rlo is as large as 2^-44 from pow.
   const double p = rh + (rlo * (1.0 + rh) + rh * rh * q);
   const Pair& t = tables::EXP2_BY_128[k & 127];
-  return t.hi + (t.lo + t.hi * p);
+  return {t.hi, t.lo + t.hi * p};
 }
 
-// y 2^m for y in [0.99, 2]: infinity past the largest double, rounded once below the
-// smallest normal one.
-double scaleResult(double y, int32_t m) {
-  if (m >= 1024) return y * powerOfTwo(m - 1) * 2.0;
-  if (m <= -1022) return y * powerOfTwo(m + 1000) * 0x1p-1000;
-  return y * powerOfTwo(m);
+// (hi + lo) 2^m for hi + lo in [0.99, 2], rounded once: infinity past the largest double, and
+// below the smallest normal one rounded straight to the subnormal grid. There hi 2^(m+1000)
+// is added to 2^-22, whose binade has the grid's spacing 2^-74 (the grid scaled by 2^1000),
+// and lo joins the exact remainder of that sum before the last rounding.
+double scaleResult(const Pair& y, int32_t m) {
+  if (m >= 1024) return (y.hi + y.lo) * powerOfTwo(m - 1) * 2.0;
+  if (m > -1022) return (y.hi + y.lo) * powerOfTwo(m);
+  const double scale = powerOfTwo(m + 1000);
+  const double rounded = (y.hi + y.lo) * scale;
+  if (rounded >= 0x1p-22) return rounded * 0x1p-1000;
+  const Pair s = twoSum(0x1p-22, y.hi * scale);
+  return ((s.hi + (s.lo + y.lo * scale)) - 0x1p-22) * 0x1p-1000;
 }
 
 // ln(x) as hi + lo, relative error below 2^-70, for finite x > 0. x = 2^e f, f in [1, 2);
@@ -345,13 +352,13 @@ double exp(double x) {
   int32_t m = 0;
   // The common case: exp(x) lies well inside the normal range, 2^m is a double.
   if (std::fabs(x) < 708.0) {
-    const double y = expMantissa(x, 0.0, m);
-    return y * powerOfTwo(m);
+    const Pair y = expMantissa(x, 0.0, m);
+    return (y.hi + y.lo) * powerOfTwo(m);
   }
   if (x != x) return x + x;
   if (x > EXP_LARGEST) return INF;
   if (x < EXP_SMALLEST) return 0.0;
-  const double y = expMantissa(x, 0.0, m);
+  const Pair y = expMantissa(x, 0.0, m);
   return scaleResult(y, m);
 }
 
@@ -395,7 +402,7 @@ double pow(double x, double y) {
   if (z.hi > 709.8) return sign * INF;
   if (z.hi < EXP_SMALLEST) return sign * 0.0;
   int32_t m = 0;
-  const double mantissa = expMantissa(z.hi, z.lo + y * l.lo, m);
+  const Pair mantissa = expMantissa(z.hi, z.lo + y * l.lo, m);
   return sign * scaleResult(mantissa, m);
 }
 
@@ -447,10 +454,14 @@ double hypot(double x, double y) {
   if (ay > ax) std::swap(ax, ay);
   // Also when ay / ax < 2^-27: the root then lies within a quarter ulp of ax.
   if (ay == 0.0 || ay * 0x1p27 < ax) return ax;
-  // Scaled so that ax is in [1, 2): nothing over- or underflows below.
+  // Far out, scaled so that ax is in [1, 2): nothing over- or underflows below (ay >= 2^-27 ax
+  // keeps the squares' error terms normal).
   const int32_t e = exponentOf(ax);
-  ax = scaleByPowerOfTwo(ax, -e);
-  ay = scaleByPowerOfTwo(ay, -e);
+  const bool scaled = e > 450 || e < -450;
+  if (scaled) {
+    ax = scaleByPowerOfTwo(ax, -e);
+    ay = scaleByPowerOfTwo(ay, -e);
+  }
   const Pair xx = twoProduct(ax, ax), yy = twoProduct(ay, ay);
   const Pair s = twoSum(xx.hi, yy.hi);
   const double slo = s.lo + xx.lo + yy.lo;
@@ -458,7 +469,7 @@ double hypot(double x, double y) {
   const double h = std::sqrt(s.hi);
   const Pair hh = twoProduct(h, h);
   const double correction = (((s.hi - hh.hi) - hh.lo) + slo) / (2.0 * h);
-  return scaleByPowerOfTwo(h + correction, e);
+  return scaled ? scaleByPowerOfTwo(h + correction, e) : h + correction;
 }
 
 }  // namespace varrowmere::portable

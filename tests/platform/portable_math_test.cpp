@@ -19,10 +19,11 @@ double cosOf(double x, double) { return cos(x); }
 uint64_t bitsOf(double x) { return std::bit_cast<uint64_t>(x); }
 
 // The correctly rounded results (mpmath at 3000 bits), on arguments that reach each piece:
-// both ends of the table cells, the series near 1, the ends of the exponent range, pow's
-// integer and general paths with signs, sin and cos in every quadrant and far beyond 2^20
-// (0x1.6ac5b262ca1ffp+849 lies within 2^-61 of a multiple of pi/2), atan2 in every octant
-// and where y/x is just below 1/64, hypot at the ends of the range.
+// both ends of the table cells, the series near 1, the ends of the exponent range (a result
+// just below the smallest normal double, where rounding twice would miss), pow's integer and
+// general paths with signs, sin and cos in every quadrant and far beyond 2^20
+// (0x1.6ac5b262ca1ffp+849 lies within 2^-61 of a multiple of pi/2), atan2 in every octant and
+// where y/x is just below 1/64, hypot at the ends of the range.
 TEST(PortableMath, CorrectlyRoundedOnKnownArguments) {
   struct Case {
     Function f;
@@ -32,6 +33,7 @@ TEST(PortableMath, CorrectlyRoundedOnKnownArguments) {
       {expOf, 1.0, 0, 0x1.5bf0a8b145769p+1},
       {expOf, 0x1.5eap+9, 0, 0x1.9cf8a1afb8ff4p+1011},
       {expOf, -0x1.72p+9, 0, 0x0.0000000000055p-1022},
+      {expOf, -0x1.6232d13a0aa24p+9, 0, 0x0.ffd93e31af9a7p-1022},
       {expOf, -0x1.5p+1, 0, 0x1.28b6973646d82p-4},
       {logOf, 0x1.00000000006ep+0, 0, 0x1.b7ffffffffa18p-42},
       {logOf, 0x1.fffffffffffffp-1, 0, -0x1p-53},
@@ -50,6 +52,7 @@ TEST(PortableMath, CorrectlyRoundedOnKnownArguments) {
       {cosOf, 0x1.2217c7f3321d7p+3, 0, -0x1.df4ab3ebd8778p-1},
       {cosOf, 0x1.921fb54442d18p+0, 0, 0x1.1a62633145c07p-54},
       {cosOf, 0x1.9ccfaa14b141ep+795, 0, -0x1.9a089ffb454fbp-1},
+      {cosOf, 0x1.6ac5b262ca1ffp+849, 0, -0x1.14ae72e6ba22fp-61},
       {atan2, 0x1.fffffffffffffp-1, 64.0, 0x1.fff555bbb729ap-7},
       {atan2, -3.0, 0.5, -0x1.67d8863bc99bdp+0},
       {atan2, 5.0, -4.0, 0x1.1f6dc3e631131p+1},

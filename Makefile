@@ -23,7 +23,7 @@ SOAK_ARGS ?=
 TSAN_ENV := TSAN_OPTIONS="suppressions=$(CURDIR)/tests/tsan.supp halt_on_error=1"
 
 .PHONY: mutants all deps build build-asan build-fuzz build-tsan build-soak test test-release test-asan \
-        test-fuzz test-tsan fuzz fuzz-merge soak run bench coverage clean
+        test-fuzz test-tsan deps-windows windows test-windows fuzz fuzz-merge soak run bench coverage clean
 
 all: build
 
@@ -78,7 +78,36 @@ test-tsan: build-tsan build-soak
 	$(TSAN_ENV) ./$(TSAN_BUILD)/tests/test_search
 	$(TSAN_ENV) ./$(BUILD)/varrowmere-soak --player ./$(TSAN_BUILD)/varrowmere --depth2-go
 
-test: test-release test-asan test-fuzz test-tsan
+test: test-release test-asan test-fuzz test-tsan test-windows
+
+# The Windows builds (cross-compiled with mingw-w64, Box2D from Debian's source package): the
+# player and the engine's tests, 32- and 64-bit. Their set-up is installed only for these.
+WIN32_BUILD := build-win32
+WIN64_BUILD := build-win64
+WIN_DEPS := build-windows-deps
+WIN_CMAKE := cmake -DCMAKE_BUILD_TYPE=Release -DVARROWMERE_WERROR=ON \
+             -DVARROWMERE_BOX2D_SOURCE=$(CURDIR)/$(WIN_DEPS)/box2d
+
+deps-windows:
+	@bash scripts/install-deps --windows
+
+$(WIN_DEPS)/box2d/CMakeLists.txt: | deps-windows
+	bash scripts/fetch-box2d-source $(WIN_DEPS)
+
+$(WIN32_BUILD)/CMakeCache.txt: | deps-windows $(WIN_DEPS)/box2d/CMakeLists.txt
+	$(WIN_CMAKE) -S . -B $(WIN32_BUILD) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake
+
+$(WIN64_BUILD)/CMakeCache.txt: | deps-windows $(WIN_DEPS)/box2d/CMakeLists.txt
+	$(WIN_CMAKE) -S . -B $(WIN64_BUILD) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-x86_64.cmake
+
+# The two players (the stage builds the engine's tests where it runs them).
+windows: deps-windows $(WIN32_BUILD)/CMakeCache.txt $(WIN64_BUILD)/CMakeCache.txt
+	cmake --build $(WIN32_BUILD) --target varrowmere -j $(JOBS)
+	cmake --build $(WIN64_BUILD) --target varrowmere -j $(JOBS)
+
+# The Windows programs under wine against the Linux build (scripts/test-windows).
+test-windows: windows build
+	bash scripts/test-windows $(BUILD) $(WIN64_BUILD) $(WIN32_BUILD)
 
 fuzz: build-fuzz
 	FUZZ_RUNS=$(FUZZ_RUNS) tests/fuzz/run_fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_PARALLEL)

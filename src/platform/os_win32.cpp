@@ -29,20 +29,14 @@ std::wstring toUtf16(const char* text) {
 std::size_t readStandardInput(char* buffer, std::size_t size) {
   const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
   if (input == nullptr || input == INVALID_HANDLE_VALUE) return 0;
-  // On a pipe a read of no bytes is a writer's empty write, and a pipe in PIPE_NOWAIT mode
-  // answers ERROR_NO_DATA while it is empty; only a broken pipe or an error is the end.
-  const bool pipe = GetFileType(input) == FILE_TYPE_PIPE;
   const DWORD wanted = static_cast<DWORD>(size < MAX_TRANSFER ? size : MAX_TRANSFER);
   for (;;) {
     DWORD count = 0;
-    if (ReadFile(input, buffer, wanted, &count, nullptr)) {
-      if (count > 0 || !pipe) return count;
-      Sleep(PIPE_RETRY_MS);
-    } else if (pipe && GetLastError() == ERROR_NO_DATA) {
-      Sleep(PIPE_RETRY_MS);
-    } else {
-      return 0;
-    }
+    if (ReadFile(input, buffer, wanted, &count, nullptr)) return count;
+    // A pipe in PIPE_NOWAIT mode answers ERROR_NO_DATA while it is empty; a broken pipe (the
+    // writer has closed it) or any other error is the end.
+    if (GetLastError() != ERROR_NO_DATA) return 0;
+    Sleep(PIPE_RETRY_MS);
   }
 }
 

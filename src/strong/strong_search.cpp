@@ -120,15 +120,6 @@ class Race {
     collectSearchCounts(threads);
   }
 
-  // The worse half of the candidates still in the race leave it; the first stays.
-  void halve() {
-    std::vector<int32_t> order(alive_m.begin() + 1, alive_m.end());
-    std::stable_sort(order.begin(), order.end(),
-                     [&](int32_t a, int32_t b) { return race_m[a].mean() > race_m[b].mean(); });
-    const std::size_t keep = alive_m.size() / 2;
-    for (std::size_t i = keep; i < order.size(); ++i) race_m[order[i]].alive = false;
-  }
-
  private:
   // The value of `shot` delivered with `error`, for its player, as the search values a cell.
   double value(const ShotVector& shot, const NoiseSample& error, const ReplyBase* base,
@@ -198,17 +189,30 @@ void strongSearch(const GameState& gs, int32_t depth, StrongClock::time_point de
     secondsPerValue = secondsBetween(start, StrongClock::now()) / (alive * (to - met));
     ++result.rounds;
     met = to;
-    race.halve();
+    dropWorseHalf(result.race);
   }
 
-  // Of those that met every error so far, the first of greatest mean.
-  for (int32_t c = 1; c < static_cast<int32_t>(result.race.size()); ++c) {
-    const RaceCandidate& candidate = result.race[c];
-    if (candidate.samples == result.race[0].samples &&
-        candidate.mean() > result.race[result.winner].mean())
-      result.winner = c;
-  }
+  result.winner = raceWinner(result.race);
   result.shot = result.race[result.winner].shot;
+}
+
+void dropWorseHalf(std::vector<RaceCandidate>& race) {
+  std::vector<int32_t> order;
+  for (int32_t c = 1; c < static_cast<int32_t>(race.size()); ++c)
+    if (race[c].alive) order.push_back(c);
+  std::stable_sort(order.begin(), order.end(),
+                   [&](int32_t a, int32_t b) { return race[a].mean() > race[b].mean(); });
+  // Half of all alive, the first included, stay.
+  const std::size_t keep = (order.size() + 1) / 2;
+  for (std::size_t i = keep; i < order.size(); ++i) race[order[i]].alive = false;
+}
+
+int32_t raceWinner(const std::vector<RaceCandidate>& race) {
+  int32_t winner = 0;
+  for (int32_t c = 1; c < static_cast<int32_t>(race.size()); ++c) {
+    if (race[c].samples == race[0].samples && race[c].mean() > race[winner].mean()) winner = c;
+  }
+  return winner;
 }
 
 }  // namespace varrowmere

@@ -56,4 +56,11 @@ struct StrongResult {
 void strongSearch(const GameState& gs, int32_t depth, StrongClock::time_point deadline,
                   StrongResult& result);
 
+// The race's rules. After a round, the worse half of the candidates still in the race leave
+// it (by mean; of equal means the later); the first candidate never does.
+void dropWorseHalf(std::vector<RaceCandidate>& race);
+// The winner: of the candidates that met as many errors as the first, the first of greatest
+// mean.
+int32_t raceWinner(const std::vector<RaceCandidate>& race);
+
 }  // namespace varrowmere

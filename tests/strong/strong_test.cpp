@@ -71,7 +71,29 @@ TEST(NoiseSamples, EveryPrefixSpreadsLikeTheReferee) {
   }
 }
 
-TEST(StrongSearch, TheRaceStartsFromTheDesignedChoiceAndNeverPlaysWorseOnItsErrors) {
+TEST(StrongRace, TheOthersHalveTheFirstStaysAndOnlyFullRunsWin) {
+  const auto entry = [](double sum, int32_t samples) {
+    RaceCandidate candidate;
+    candidate.sum = sum, candidate.samples = samples;
+    return candidate;
+  };
+  // Means 0.1 (the grid's best), 0.3, 0.7, 0.9, 0.5, 0.5: of the five others three stay, the
+  // later of the equal 0.5s leaves, and the first stays although it is the worst.
+  std::vector<RaceCandidate> race = {entry(1, 10), entry(3, 10), entry(7, 10),
+                                     entry(9, 10), entry(5, 10), entry(5, 10)};
+  dropWorseHalf(race);
+  const bool alive[] = {true, false, true, true, true, false};
+  for (std::size_t c = 0; c < race.size(); ++c) EXPECT_EQ(race[c].alive, alive[c]) << c;
+
+  // A candidate that left early with a better mean over fewer errors does not win; of equal
+  // means the first does.
+  race = {entry(2, 20), entry(10, 10), entry(18, 20), entry(18, 20), entry(14, 20)};
+  EXPECT_EQ(raceWinner(race), 2);
+  race = {entry(2, 20), entry(1, 10)};
+  EXPECT_EQ(raceWinner(race), 0);
+}
+
+TEST(StrongSearch, TheRaceStartsFromTheGridsBestAndNeverPlaysWorseOnItsErrors) {
   testing_support::ensureStartUpTables();
   // The last stone, the other side lying second and third in the house, ours fourth.
   GameState gs{.shotNum = 15, .lastEnd = 8};

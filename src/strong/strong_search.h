@@ -22,9 +22,9 @@ namespace varrowmere {
 // Candidates of the race, and errors each meets in its first round (each round doubles the
 // errors met so far), up to the most any candidate meets; separate figures for the last stone of an end,
 // whose values are end scores and cost one simulation each.
-inline constexpr int32_t RACE_CANDIDATES = 12;
+inline constexpr int32_t RACE_CANDIDATES = 32;
 inline constexpr int32_t RACE_FIRST_SAMPLES = 8;
-inline constexpr int32_t RACE_MAX_SAMPLES = 128;
+inline constexpr int32_t RACE_MAX_SAMPLES = 512;
 inline constexpr int32_t LAST_STONE_RACE_CANDIDATES = 48;
 inline constexpr int32_t LAST_STONE_RACE_FIRST_SAMPLES = 32;
 inline constexpr int32_t LAST_STONE_RACE_MAX_SAMPLES = 1024;

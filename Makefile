@@ -7,6 +7,8 @@
 # `make soak` plays a long session against one player process.
 
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+# The project's version, as CMakeLists.txt sets it.
+VERSION := $(shell grep -m1 -o 'varrowmere VERSION [0-9.]*' CMakeLists.txt | cut -d' ' -f3)
 BUILD := build
 ASAN_BUILD := build-asan
 FUZZ_BUILD := build-fuzz
@@ -23,7 +25,7 @@ SOAK_ARGS ?=
 TSAN_ENV := TSAN_OPTIONS="suppressions=$(CURDIR)/tests/tsan.supp halt_on_error=1"
 
 .PHONY: mutants all deps build build-asan build-fuzz build-tsan build-soak test test-release test-asan \
-        test-fuzz test-tsan deps-windows windows test-windows fuzz fuzz-merge soak run bench coverage clean
+        test-fuzz test-tsan deps-windows windows test-windows package print-version fuzz fuzz-merge soak run bench coverage clean
 
 all: build
 
@@ -100,10 +102,34 @@ $(WIN32_BUILD)/CMakeCache.txt: | deps-windows $(WIN_DEPS)/box2d/CMakeLists.txt
 $(WIN64_BUILD)/CMakeCache.txt: | deps-windows $(WIN_DEPS)/box2d/CMakeLists.txt
 	$(WIN_CMAKE) -S . -B $(WIN64_BUILD) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-x86_64.cmake
 
-# The two players (the stage builds the engine's tests where it runs them).
+# The two players and their zips in dist/ (the stage builds the engine's tests where it runs
+# them).
 windows: deps-windows $(WIN32_BUILD)/CMakeCache.txt $(WIN64_BUILD)/CMakeCache.txt
 	cmake --build $(WIN32_BUILD) --target varrowmere -j $(JOBS)
 	cmake --build $(WIN64_BUILD) --target varrowmere -j $(JOBS)
+	@mkdir -p dist
+	for b in $(WIN32_BUILD) $(WIN64_BUILD); do \
+	  (cd $$b && cpack -G ZIP >/dev/null) && cp $$b/package/varrowmere-*.zip dist/ || exit 1; \
+	done
+	@ls dist/*.zip
+
+# The Debian package in dist/: the player and the referee in /usr/bin, the data files in
+# /usr/share/varrowmere/, which its build reads them from; scripts/check-deb checks its contents.
+DEB_BUILD := build-deb
+$(DEB_BUILD)/CMakeCache.txt: | deps
+	cmake -S . -B $(DEB_BUILD) -DCMAKE_BUILD_TYPE=Release -DVARROWMERE_WERROR=ON \
+	      -DVARROWMERE_BENCH=OFF -DCMAKE_INSTALL_PREFIX=/usr -DVARROWMERE_DATA_DIR=/usr/share/varrowmere/
+
+print-version:
+	@echo $(VERSION)
+
+package: deps $(DEB_BUILD)/CMakeCache.txt
+	cmake --build $(DEB_BUILD) --target varrowmere varrowmere-match -j $(JOBS)
+	@mkdir -p dist
+	rm -f $(DEB_BUILD)/package/*.deb
+	cd $(DEB_BUILD) && cpack -G DEB >/dev/null
+	cp $(DEB_BUILD)/package/*.deb dist/
+	bash scripts/check-deb dist/varrowmere_$(VERSION)_amd64.deb
 
 # The Windows programs under wine against the Linux build (scripts/test-windows).
 test-windows: windows build

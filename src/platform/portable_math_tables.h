@@ -1,16 +1,14 @@
 #pragma once
-// Tables and constants of portable_math.cpp, written by tools/mathgen/portable_math_tables.py
-// from mpmath at 1500 bits. A double is the nearest to its value unless its comment says
-// otherwise; a pair {hi, lo} holds a value as hi + lo, lo the nearest double to the rest.
-// Do not edit by hand; run the script again.
+// Tables and constants of portable_math.cpp and portable_trig.cpp, written by
+// tools/mathgen/portable_math_tables.py from mpmath at 1500 bits. A double is the nearest to its
+// value unless its comment says otherwise; a pair {hi, lo} holds a value as hi + lo, lo the nearest
+// double to the rest. Do not edit by hand; run the script again.
 
 #include <cstdint>
 
-namespace varrowmere::portable::tables {
+#include "platform/double_double.h"
 
-struct Pair {
-  double hi, lo;
-};
+namespace varrowmere::portable::tables {
 
 // ln(2) / 128 as a 34-bit head, so that k times it is exact for |k| < 2^19, and a tail.
 inline constexpr double LN2_BY_128_HI = 0x1.62e42fef8p-8;

@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Writes src/platform/portable_math_tables.h: the tables and constants of portable_math.cpp.
+"""Writes src/platform/portable_math_tables.h: the tables and constants of portable_math.cpp and
+portable_trig.cpp.
 
 Every value is computed here with mpmath at 1500 bits and rounded to the nearest double; a pair
 (hi, lo) holds the value as hi + lo, lo being the rounded remainder. Run by hand (it needs
@@ -84,18 +85,16 @@ def split_const(x, parts):
 out = []
 w = out.append
 w("#pragma once")
-w("// Tables and constants of portable_math.cpp, written by tools/mathgen/portable_math_tables.py")
-w("// from mpmath at 1500 bits. A double is the nearest to its value unless its comment says")
+w("// Tables and constants of portable_math.cpp and portable_trig.cpp, written by")
+w("// tools/mathgen/portable_math_tables.py from mpmath at 1500 bits. A double is the nearest to its value unless its comment says")
 w("// otherwise; a pair {hi, lo} holds a value as hi + lo, lo the nearest double to the rest.")
 w("// Do not edit by hand; run the script again.")
 w("")
 w("#include <cstdint>")
 w("")
-w("namespace varrowmere::portable::tables {")
+w('#include "platform/double_double.h"')
 w("")
-w("struct Pair {")
-w("  double hi, lo;")
-w("};")
+w("namespace varrowmere::portable::tables {")
 w("")
 
 ln2 = log(2)

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "platform/portable_math.h"
+
 namespace varrowmere {
 
 namespace {
@@ -27,9 +29,10 @@ void makeNoiseSamples(const NoiseSigmas& sigmas, uint64_t seed, int32_t count,
     // 1 - u lies in (0, 1]: the logarithm below stays finite.
     const double u = 1.0 - fraction(u0 + i * R2_STEP_U);
     const double v = fraction(v0 + i * R2_STEP_V);
-    const double radius = std::sqrt(-2.0 * std::log(u));
+    const double radius = std::sqrt(-2.0 * portable::log(u));
     const double angle = 2.0 * std::numbers::pi * v;
-    out.push_back({sigmas.speed * radius * std::cos(angle), sigmas.angle * radius * std::sin(angle)});
+    out.push_back({sigmas.speed * radius * portable::cos(angle),
+                   sigmas.angle * radius * portable::sin(angle)});
   }
 }
 

@@ -101,7 +101,8 @@ void decideShot(ShotVector& out) {
   }
   ShotVector shot;
   if (strongMode) {
-    const double seconds = decisionAllotment(remainingTime, s, e, gameState.lastEnd);
+    const double seconds = decisionAllotment(strongTimeLeft(remainingTime, gameState.lastEnd),
+                                             s, e, gameState.lastEnd);
     const auto deadline = StrongClock::now() + std::chrono::duration_cast<StrongClock::duration>(
                                                    std::chrono::duration<double>(seconds));
     StrongResult result;

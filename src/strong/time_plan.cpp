@@ -14,6 +14,11 @@ int32_t decisionsLeft(int32_t shot, int32_t end, int32_t lastEnd) {
   return static_cast<int32_t>(inThisEnd + STONES_PER_SIDE * endsAfter);
 }
 
+double strongTimeLeft(double remaining, int32_t lastEnd) {
+  const int32_t ends = std::clamp(lastEnd, 1, STANDARD_GAME_ENDS);
+  return remaining - INITIAL_THINKING_TIME * (STANDARD_GAME_ENDS - ends) / STANDARD_GAME_ENDS;
+}
+
 double decisionAllotment(double remaining, int32_t shot, int32_t end, int32_t lastEnd) {
   const double spendable = remaining - STRONG_TIME_RESERVE;
   // Negated on purpose: a clock that is not a number gives nothing.

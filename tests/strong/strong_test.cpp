@@ -46,6 +46,12 @@ TEST(TimePlan, CountsTheDecisionsLeftAndNeverSpendsTheReserve) {
       EXPECT_GT(remaining, STRONG_TIME_RESERVE) << lastEnd << " " << start;
     }
   }
+  // A shorter game counts the same time per end as an 8-end game of 438 s; longer ones and
+  // ends that are no number count all 438 s.
+  EXPECT_DOUBLE_EQ(strongTimeLeft(438.0, 4), 219.0);
+  EXPECT_DOUBLE_EQ(strongTimeLeft(400.0, 1), 400.0 - 438.0 * 7 / 8);
+  EXPECT_DOUBLE_EQ(strongTimeLeft(300.0, 10), 300.0);
+  EXPECT_DOUBLE_EQ(strongTimeLeft(300.0, 0), 300.0 - 438.0 * 7 / 8);
 }
 
 TEST(NoiseSamples, EveryPrefixSpreadsLikeTheReferee) {

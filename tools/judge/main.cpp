@@ -141,6 +141,11 @@ class JudgeRun {
       if (!player) player = std::make_unique<match::ProcessPlayer>(commands_m[j]);
       std::string failure;
       if (!player->newGame(failure)) return fail(i, j, failure);
+      // A player counts its clock from its first stone of a game: the first stone of end 0,
+      // played first and thrown away, gives it a full clock for the position (a built player
+      // opens with a guard at once).
+      GameState opening{.lastEnd = position.state.lastEnd};
+      if (!player->play(opening, INITIAL_THINKING_TIME).ok) return fail(i, j, "no opening shot");
       const match::PlayerAnswer answer = player->play(position.state, INITIAL_THINKING_TIME);
       player->stop();
       if (!answer.ok) return fail(i, j, answer.failure);

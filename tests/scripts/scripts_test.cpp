@@ -10,6 +10,6 @@
 TEST(ParallelScripts, MergeAndTabulateWhatTheProgramsPlayByHand) {
   const std::string script = VARROWMERE_TEST_SOURCE_DIR "/scripts/parallel_runs.sh";
   EXPECT_EQ(varrowmere::testing::runShell("bash " + script + " " VARROWMERE_TEST_BINARY_DIR "/..",
-                                          std::chrono::seconds(110)),
+                                          std::chrono::seconds(190)),
             0);
 }

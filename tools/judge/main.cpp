@@ -145,7 +145,8 @@ class JudgeRun {
       // played first and thrown away, gives it a full clock for the position (a built player
       // opens with a guard at once).
       GameState opening{.lastEnd = position.state.lastEnd};
-      if (!player->play(opening, INITIAL_THINKING_TIME).ok) return fail(i, j, "no opening shot");
+      const match::PlayerAnswer first = player->play(opening, INITIAL_THINKING_TIME);
+      if (!first.ok) return fail(i, j, first.failure + " (on the game's first stone)");
       const match::PlayerAnswer answer = player->play(position.state, INITIAL_THINKING_TIME);
       player->stop();
       if (!answer.ok) return fail(i, j, answer.failure);

@@ -25,7 +25,7 @@ SOAK_ARGS ?=
 TSAN_ENV := TSAN_OPTIONS="suppressions=$(CURDIR)/tests/tsan.supp halt_on_error=1"
 
 .PHONY: mutants all deps build build-asan build-fuzz build-tsan build-soak test test-release test-asan \
-        test-fuzz test-tsan deps-windows windows test-windows package print-version fuzz fuzz-merge soak run bench coverage clean
+        test-fuzz test-tsan deps-windows windows test-windows check-i686 package print-version fuzz fuzz-merge soak run bench coverage clean
 
 all: build
 
@@ -134,6 +134,12 @@ package: deps $(DEB_BUILD)/CMakeCache.txt
 # The Windows programs under wine against the Linux build (scripts/test-windows).
 test-windows: windows build
 	bash scripts/test-windows $(BUILD) $(WIN64_BUILD) $(WIN32_BUILD)
+
+# The engine's 32-bit x86 code under qemu-i386 against this Linux build (scripts/check-i686;
+# not part of `make test`, which it would lengthen by about 12 minutes).
+check-i686: build
+	@bash scripts/install-deps --i686
+	bash scripts/check-i686 $(BUILD)
 
 fuzz: build-fuzz
 	FUZZ_RUNS=$(FUZZ_RUNS) tests/fuzz/run_fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_PARALLEL)

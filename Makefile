@@ -144,7 +144,7 @@ check-i686: build
 fuzz: build-fuzz
 	FUZZ_RUNS=$(FUZZ_RUNS) tests/fuzz/run_fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_PARALLEL)
 
-# Adds what the working corpora reach beyond the committed ones to tests/fuzz/corpus/.
+# Minimises each campaign corpus (tests/fuzz/corpus/<name>.tar.gz) with the working one.
 fuzz-merge: build-fuzz
 	@mkdir -p $(FUZZ_BUILD)/fuzz-logs
 	tests/fuzz/merge_corpus.sh $(FUZZ_BUILD)

@@ -162,6 +162,7 @@ run: build
 # Line and branch coverage of src/ by the committed fuzz corpora, then with the tests as well
 # (not part of `make test`; build-coverage/, clang's source-based coverage, llvm-cov).
 coverage: deps
+	@bash scripts/install-deps --coverage
 	bash scripts/coverage $(CURDIR)/build-coverage
 
 # The mutation check (not part of `make test`): every fault of tests/mutants.txt must be caught.

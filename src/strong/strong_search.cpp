@@ -1,6 +1,7 @@
 #include "strong/strong_search.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -62,7 +63,8 @@ void chooseCandidates(const std::vector<double> (&expected)[CANDIDATE_SET_COUNT]
     const CandidateSet& which = CANDIDATE_SETS[r.set];
     const int32_t countX = gridTable(which.kind, which.spin).countX;
     const auto near = [&](const Ranked& t) {
-      return t.set == r.set && std::abs(t.index / countX - r.index / countX) < RACE_CANDIDATE_SPACING &&
+      return t.set == r.set &&
+             std::abs(t.index / countX - r.index / countX) < RACE_CANDIDATE_SPACING &&
              std::abs(t.index % countX - r.index % countX) < RACE_CANDIDATE_SPACING;
     };
     if (std::any_of(taken.begin(), taken.end(), near)) continue;
@@ -111,10 +113,16 @@ class Race {
       const RaceCandidate& candidate = race_m[alive_m[j / width]];
       values_m[j] = value(candidate.shot, errors[from + j % width], base, threads.workers[worker]);
     });
-    // Summed in a fixed order, so that the result does not depend on the threads.
+    // Summed in a fixed order, so that the result does not depend on the threads. The first
+    // candidate never leaves the race, so its values are the first row.
     for (std::size_t a = 0; a < alive_m.size(); ++a) {
       RaceCandidate& candidate = race_m[alive_m[a]];
-      for (int32_t k = 0; k < width; ++k) candidate.sum += values_m[a * width + k];
+      for (int32_t k = 0; k < width; ++k) {
+        const double v = values_m[a * width + k], lead = v - values_m[k];
+        candidate.sum += v;
+        candidate.leadSum += lead;
+        candidate.leadSquares += lead * lead;
+      }
       candidate.samples += width;
     }
     collectSearchCounts(threads);
@@ -207,10 +215,19 @@ void dropWorseHalf(std::vector<RaceCandidate>& race) {
   for (std::size_t i = keep; i < order.size(); ++i) race[order[i]].alive = false;
 }
 
+bool RaceCandidate::clearlyAhead() const {
+  if (samples < 2) return false;
+  const double n = samples, lead = leadSum / n;
+  const double variance = std::max(0.0, (leadSquares - n * lead * lead) / (n - 1.0));
+  return lead > RACE_CLEAR_LEAD_Z * std::sqrt(variance / n);
+}
+
 int32_t raceWinner(const std::vector<RaceCandidate>& race) {
   int32_t winner = 0;
   for (int32_t c = 1; c < static_cast<int32_t>(race.size()); ++c) {
-    if (race[c].samples == race[0].samples && race[c].mean() > race[winner].mean()) winner = c;
+    if (race[c].samples == race[0].samples && race[c].clearlyAhead() &&
+        race[c].mean() > race[winner].mean())
+      winner = c;
   }
   return winner;
 }

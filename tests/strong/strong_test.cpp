@@ -77,10 +77,11 @@ TEST(NoiseSamples, EveryPrefixSpreadsLikeTheReferee) {
   }
 }
 
-TEST(StrongRace, TheOthersHalveTheFirstStaysAndOnlyFullRunsWin) {
-  const auto entry = [](double sum, int32_t samples) {
+TEST(StrongRace, TheOthersHalveTheFirstStaysAndOnlyClearLeadsOverFullRunsWin) {
+  const auto entry = [](double sum, int32_t samples, double leadSum = 0, double leadSquares = 0) {
     RaceCandidate candidate;
     candidate.sum = sum, candidate.samples = samples;
+    candidate.leadSum = leadSum, candidate.leadSquares = leadSquares;
     return candidate;
   };
   // Means 0.1 (the grid's best), 0.3, 0.7, 0.9, 0.5, 0.5: of the five others three stay, the
@@ -91,12 +92,17 @@ TEST(StrongRace, TheOthersHalveTheFirstStaysAndOnlyFullRunsWin) {
   const bool alive[] = {true, false, true, true, true, false};
   for (std::size_t c = 0; c < race.size(); ++c) EXPECT_EQ(race[c].alive, alive[c]) << c;
 
-  // A candidate that left early with a better mean over fewer errors does not win; of equal
-  // means the first does.
-  race = {entry(2, 20), entry(10, 10), entry(18, 20), entry(18, 20), entry(14, 20)};
+  // Over 20 errors the first's mean is 0.1. One that left early with a better mean does not
+  // win; leads of 0.8 a sample, deviation 0.41, are clear (standard error 0.09), and of the two
+  // equal the first wins; a mean of 0.95 whose lead deviates by 4.5 is not (error 1.0).
+  race = {entry(2, 20), entry(10, 10, 9, 8.1), entry(18, 20, 16, 16), entry(18, 20, 16, 16),
+          entry(19, 20, 17, 400)};
   EXPECT_EQ(raceWinner(race), 2);
-  race = {entry(2, 20), entry(1, 10)};
+  race[2].leadSquares = race[3].leadSquares = 400;
   EXPECT_EQ(raceWinner(race), 0);
+  // A lead without any spread is clear; one error alone tells nothing.
+  EXPECT_TRUE(entry(3, 2, 2, 2).clearlyAhead());
+  EXPECT_FALSE(entry(3, 1, 2, 4).clearlyAhead());
 }
 
 TEST(StrongSearch, TheRaceStartsFromTheGridsBestAndNeverPlaysWorseOnItsErrors) {
@@ -104,8 +110,8 @@ TEST(StrongSearch, TheRaceStartsFromTheGridsBestAndNeverPlaysWorseOnItsErrors) {
   // The last stone, the other side lying second and third in the house, ours fourth.
   GameState gs{.shotNum = 15, .lastEnd = 8};
   const float stones[][2] = {{2.3f, 4.7f}, {2.5f, 5.2f}, {2.1f, 5.4f}, {2.9f, 4.2f}, {2.4f, 7.0f}};
-  for (int i = 0; i < 5; ++i) gs.stonePos[2 * i + 1][0] = stones[i][0],
-                              gs.stonePos[2 * i + 1][1] = stones[i][1];
+  for (int i = 0; i < 5; ++i)
+    gs.stonePos[2 * i + 1][0] = stones[i][0], gs.stonePos[2 * i + 1][1] = stones[i][1];
   gs.stonePos[0][0] = 2.45f, gs.stonePos[0][1] = 4.95f;
 
   // The designed search over every cell: the grid's best the race starts from.
@@ -129,11 +135,16 @@ TEST(StrongSearch, TheRaceStartsFromTheGridsBestAndNeverPlaysWorseOnItsErrors) {
   EXPECT_EQ(winner.samples, result.race[0].samples);
   EXPECT_GE(winner.mean(), result.race[0].mean());
   EXPECT_EQ(result.shot.vx, winner.shot.vx);
-  // Every candidate that met as many errors did no better than the winner, and the values are
-  // end scores of one stone's shot for the thrower: within -8 and 8.
+  EXPECT_TRUE(result.winner == 0 || winner.clearlyAhead());
+  // Every candidate that met as many errors and did better than the winner has no clear lead;
+  // the leads are over the first on the same errors; the values are end scores of one stone's
+  // shot for the thrower: within -8 and 8.
   for (const RaceCandidate& candidate : result.race) {
     if (candidate.samples == winner.samples) {
-      EXPECT_LE(candidate.mean(), winner.mean());
+      EXPECT_NEAR(candidate.leadSum, candidate.sum - result.race[0].sum, 1e-6);
+      if (candidate.mean() > winner.mean()) {
+        EXPECT_FALSE(candidate.clearlyAhead());
+      }
     }
     EXPECT_LE(std::abs(candidate.mean()), 8.0);
   }

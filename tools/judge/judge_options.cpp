@@ -1,23 +1,16 @@
 #include "judge_options.h"
 
-#include <cerrno>
 #include <climits>
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
+#include "match_options.h"
+
 namespace varrowmere::judge {
 
-namespace {
-
-bool readLong(const char* text, long low, long high, long& value) {
-  char* end = nullptr;
-  errno = 0;
-  value = std::strtol(text, &end, 10);
-  return errno == 0 && end != text && *end == '\0' && value >= low && value <= high;
-}
-
-}  // namespace
+using match::readDouble;
+using match::readLong;
+using match::readSeed;
 
 std::string judgeUsageText() {
   return "usage: varrowmere-judge --positions FILE --player P --player P [options]\n"
@@ -85,14 +78,9 @@ bool parseJudgeOptions(int argc, const char* const* argv, JudgeOptions& options,
       good = readLong(value, 1, MAX_DELIVERIES, number);
       options.deliveries = int32_t(number);
     } else if (name == "--seed") {
-      char* end = nullptr;
-      errno = 0;
-      options.seed = std::strtoull(value, &end, 10);
-      good = value[0] != '-' && errno == 0 && end != value && *end == '\0';
+      good = readSeed(value, options.seed);
     } else if (name == "--noise") {
-      char* end = nullptr;
-      options.noise = std::strtod(value, &end);
-      good = end != value && *end == '\0' && std::isfinite(options.noise) && options.noise >= 0.0;
+      good = readDouble(value, 0.0, options.noise);
     } else if (name == "--jobs" || name == "--threads") {
       good = readLong(value, 1, MAX_JUDGE_THREADS, number);
       (name == "--jobs" ? options.jobs : options.threads) = int32_t(number);

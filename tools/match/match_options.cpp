@@ -7,8 +7,6 @@
 
 namespace varrowmere::match {
 
-namespace {
-
 bool readLong(const char* text, long low, long high, long& value) {
   char* end = nullptr;
   errno = 0;
@@ -29,8 +27,6 @@ bool readSeed(const char* text, uint64_t& value) {
   value = std::strtoull(text, &end, 10);
   return errno == 0 && end != text && *end == '\0';
 }
-
-}  // namespace
 
 std::string usageText() {
   return "usage: varrowmere-match [options]\n"

@@ -34,6 +34,12 @@ struct MatchOptions {
   bool help = false;
 };
 
+// Option values: a whole decimal number in low..high; a finite number of at least low; a
+// seed, 0 .. 2^64 - 1, without a sign. False when the text is anything else.
+bool readLong(const char* text, long low, long high, long& value);
+bool readDouble(const char* text, double low, double& value);
+bool readSeed(const char* text, uint64_t& value);
+
 // Reads argv into options. Returns false with a message for a person on bad input.
 bool parseOptions(int argc, const char* const* argv, MatchOptions& options, std::string& error);
 

@@ -186,17 +186,13 @@ void strongSearch(const GameState& gs, int32_t depth, StrongClock::time_point de
   for (;;) {
     const int32_t alive = static_cast<int32_t>(
         std::count_if(result.race.begin(), result.race.end(), [](auto& c) { return c.alive; }));
-    if (alive < 2) break;
+    // Each round doubles the errors the candidates still in the race have met.
+    const int32_t to = std::min(met == 0 ? sizes.firstSamples : 2 * met, sizes.maxSamples);
+    if (alive < 2 || to <= met) break;
     const auto start = StrongClock::now();
-    const double secondsLeft = secondsBetween(start, deadline);
-    // The first round's cost is unknown: it starts while any time is left, with few errors.
-    const int32_t to =
-        met == 0 ? sizes.firstSamples
-                 : raceRoundEnd(met, alive, RACE_TIME_USE * secondsLeft / secondsPerValue,
-                                sizes.maxSamples);
-    if (to <= met) break;
+    // The first round's cost is unknown: it starts while any time is left.
     const double expected = secondsPerValue < 0.0 ? 0.0 : secondsPerValue * alive * (to - met);
-    if (secondsLeft <= expected) break;
+    if (secondsBetween(start, deadline) <= expected) break;
     race.round(errors, met, to);
     secondsPerValue = secondsBetween(start, StrongClock::now()) / (alive * (to - met));
     ++result.rounds;
@@ -206,16 +202,6 @@ void strongSearch(const GameState& gs, int32_t depth, StrongClock::time_point de
 
   result.winner = raceWinner(result.race);
   result.shot = result.race[result.winner].shot;
-}
-
-int32_t raceRoundEnd(int32_t met, int32_t alive, double budget, int32_t maxSamples) {
-  int32_t rounds = 1;
-  for (int32_t others = alive - 1; others > 1; others = (others + 1) / 2) ++rounds;
-  const double each = budget / (static_cast<double>(rounds) * std::max(alive, 1));
-  // Compared, not converted: a budget that is no number or beyond any count gives the most.
-  const int64_t more = each < maxSamples ? static_cast<int64_t>(std::max(each, 0.0)) : maxSamples;
-  return static_cast<int32_t>(
-      std::min<int64_t>(std::max<int64_t>(met + more, 2 * int64_t{met}), maxSamples));
 }
 
 void dropWorseHalf(std::vector<RaceCandidate>& race) {

@@ -5,8 +5,7 @@
 // each candidate is played under the same list of delivery errors (the referee's error
 // model) and valued after every one of them as the designed search values a cell, and the
 // one of greatest mean value is played, if its lead over the designed choice is clear. The race
-// goes in rounds: every candidate still in it meets the next errors of the list, as many as the
-// time left allows (the race is sequential halving over the decision's allotment), and after each
+// goes in rounds: every candidate still in it meets the next errors of the list, and after each
 // round the worse half leaves it, all but the search's own choice, which stays to the end. So the
 // race never plays a shot that did worse than the grid's best on the errors both met. Rounds start
 // only while the deadline allows them. Reader thread; the race's evaluations run on the search's
@@ -21,18 +20,15 @@
 
 namespace varrowmere {
 
-// Candidates of the race, and errors each meets in its first round (which also measures what a
-// value costs), up to the most any candidate meets; separate figures for the last stone of an
+// Candidates of the race, and errors each meets in its first round (each round doubles the
+// errors met so far), up to the most any candidate meets; separate figures for the last stone of an
 // end, whose values are end scores and cost one simulation each.
 inline constexpr int32_t RACE_CANDIDATES = 32;
 inline constexpr int32_t RACE_FIRST_SAMPLES = 8;
-inline constexpr int32_t RACE_MAX_SAMPLES = 8192;
+inline constexpr int32_t RACE_MAX_SAMPLES = 512;
 inline constexpr int32_t LAST_STONE_RACE_CANDIDATES = 48;
 inline constexpr int32_t LAST_STONE_RACE_FIRST_SAMPLES = 32;
-inline constexpr int32_t LAST_STONE_RACE_MAX_SAMPLES = 16384;
-// The part of the time left before the deadline that the race's later rounds plan to use; the
-// rest absorbs the rounds' uneven cost.
-inline constexpr double RACE_TIME_USE = 0.8;
+inline constexpr int32_t LAST_STONE_RACE_MAX_SAMPLES = 1024;
 // Two candidates of one candidate set closer than this many grid steps (in rows and columns)
 // are the same idea; the race takes the better only.
 inline constexpr int32_t RACE_CANDIDATE_SPACING = 2;
@@ -70,13 +66,6 @@ struct StrongResult {
 // race until `deadline` at most (the search itself always runs in full).
 void strongSearch(const GameState& gs, int32_t depth, StrongClock::time_point deadline,
                   StrongResult& result);
-
-// Where the next round ends: the errors each of the `alive` candidates will have met, given
-// that they have met `met` and that about `budget` more values fit in the time left. The
-// budget is shared evenly among the rounds still to come, one a halving of the others until one
-// other is left, and the last with it; a round at least doubles what was met (the rounds stop
-// when even that does not fit). Never above maxSamples.
-int32_t raceRoundEnd(int32_t met, int32_t alive, double budget, int32_t maxSamples);
 
 // The race's rules. After a round, the worse half of the candidates still in the race leave
 // it (by mean; of equal means the later); the first candidate never does.

@@ -103,14 +103,6 @@ TEST(StrongRace, TheOthersHalveTheFirstStaysAndOnlyClearLeadsOverFullRunsWin) {
   // A lead without any spread is clear; one error alone tells nothing.
   EXPECT_TRUE(entry(3, 2, 2, 2).clearlyAhead());
   EXPECT_FALSE(entry(3, 1, 2, 4).clearlyAhead());
-
-  // Rounds to come with 16 others: 16, 8, 4, 2 and the last with one, 5; a budget of 100
-  // values for each of 17 candidates in each of them.
-  EXPECT_EQ(raceRoundEnd(8, 17, 17 * 5 * 100.0, 8192), 108);
-  EXPECT_EQ(raceRoundEnd(100, 2, 300.0, 8192), 250);  // the last round takes all
-  EXPECT_EQ(raceRoundEnd(8, 17, 10.0, 8192), 16);     // at least double
-  EXPECT_EQ(raceRoundEnd(4096, 2, 1e9, 8192), 8192);
-  EXPECT_EQ(raceRoundEnd(8, 9, std::numeric_limits<double>::infinity(), 512), 512);
 }
 
 TEST(StrongSearch, TheRaceStartsFromTheGridsBestAndNeverPlaysWorseOnItsErrors) {
@@ -134,13 +126,11 @@ TEST(StrongSearch, TheRaceStartsFromTheGridsBestAndNeverPlaysWorseOnItsErrors) {
   EXPECT_EQ(late.shot.vx, designed.vx);
   EXPECT_EQ(late.shot.vy, designed.vy);
 
-  // With time, rounds beyond the first run and the first candidate meets every error.
   StrongResult result;
-  strongSearch(gs, 2, StrongClock::now() + std::chrono::seconds(2), result);
+  strongSearch(gs, 2, StrongClock::now() + std::chrono::hours(1), result);
   ASSERT_GE(result.race.size(), 2u);
   EXPECT_EQ(result.race[0].shot.vx, designed.vx);
-  EXPECT_GT(result.rounds, 1);
-  EXPECT_GT(result.race[0].samples, LAST_STONE_RACE_FIRST_SAMPLES);
+  EXPECT_EQ(result.race[0].samples, LAST_STONE_RACE_MAX_SAMPLES);
   const RaceCandidate& winner = result.race[result.winner];
   EXPECT_EQ(winner.samples, result.race[0].samples);
   EXPECT_GE(winner.mean(), result.race[0].mean());

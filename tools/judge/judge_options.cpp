@@ -1,7 +1,6 @@
 #include "judge_options.h"
 
 #include <climits>
-#include <cstdlib>
 #include <cstring>
 
 #include "match_options.h"

@@ -6,13 +6,10 @@
 
 namespace varrowmere {
 
-WinTable::WinTable(const ScoreDist& hammerScores)
-    : chance_m(size_t(WIN_TABLE_MAX_ENDS + 1) * 2 * LEADS) {
-  double p[SCORE_BINS] = {};
+void normaliseScores(const ScoreDist& hammerScores, double (&p)[SCORE_BINS]) {
   double mass = 0.0;
-  for (int b = 0; b < SCORE_BINS && b < int(hammerScores.size()); ++b) {
-    // A weight that is negative or not a finite number counts as none.
-    const double w = hammerScores[b];
+  for (int b = 0; b < SCORE_BINS; ++b) {
+    const double w = b < int(hammerScores.size()) ? hammerScores[b] : 0.0;
     p[b] = std::isfinite(w) && w > 0.0 ? w : 0.0;
     mass += p[b];
   }
@@ -22,6 +19,12 @@ WinTable::WinTable(const ScoreDist& hammerScores)
     mass = 1.0;
   }
   for (double& w : p) w /= mass;
+}
+
+WinTable::WinTable(const ScoreDist& hammerScores)
+    : chance_m(size_t(WIN_TABLE_MAX_ENDS + 1) * 2 * LEADS) {
+  double p[SCORE_BINS];
+  normaliseScores(hammerScores, p);
 
   // Extra ends: the side with the hammer wins one that is not blank with chance
   // P(score > 0) / P(score != 0), since a blank one repeats with the hammer kept.

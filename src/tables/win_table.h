@@ -20,6 +20,11 @@ inline constexpr int32_t WIN_TABLE_MAX_LEAD = 24;
 // More ends left than this are looked up as this many (ends).
 inline constexpr int32_t WIN_TABLE_MAX_ENDS = 16;
 
+// The probabilities of `hammerScores` (SCORE_BINS entries, end score b - 8; other sizes are cut
+// or padded with 0), normalised; weights that are negative or not finite count as none, and
+// a distribution without mass counts as blank ends only.
+void normaliseScores(const ScoreDist& hammerScores, double (&p)[SCORE_BINS]);
+
 class WinTable {
  public:
   // From the end scores of the side with the hammer (SCORE_BINS entries, end score b - 8;

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tables/hammer_points.h"
+
 namespace varrowmere {
 namespace {
 
@@ -35,6 +37,14 @@ TEST(WinTable, SmallCasesWorkedByHand) {
   // Beyond the table: clamped, never out of [0, 1].
   EXPECT_EQ(table.winChance(INT64_MAX, INT64_MAX, true), table.winChance(24, 16, true));
   EXPECT_EQ(table.afterEnd(INT64_MIN, INT64_MIN, false, -3), 0.0);
+
+  // The hammer's worth in points: 1/2 - 1/4 with one end left; with two, 1/2 (1 - 1/4) +
+  // 1/4 (0 + 1/4) + 1/4 (-1 + 1/4): scoring hands the hammer over, a blank or steal keeps it.
+  const HammerPoints points(toy), always({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1});  // always 2
+  EXPECT_EQ(points.worth(-3), 0.0);
+  EXPECT_NEAR(points.worth(1) + points.worth(2), 0.5, 1e-12);
+  EXPECT_EQ(always.worth(1) + always.worth(2) + always.worth(3), 4.0);
+  EXPECT_EQ(always.worth(INT64_MAX), always.worth(WIN_TABLE_MAX_ENDS));
 }
 
 TEST(WinTable, WithoutScoresTheLeadDecidesAndTheSelfPlayTableIsSymmetric) {

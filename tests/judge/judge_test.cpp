@@ -1,8 +1,9 @@
 // The judge program on three hand-made positions with stand-in players: shots that differ by
 // 0.1 mm/s meet the same delivery errors on each position and so are worth nearly the same; a
 // shot that delivers nothing scores the position as it lies, from the thrower's view, and its
-// chance to win follows; the summary's interval is Student's t over the positions; a player
-// that answers garbage stops the run with a message naming it. Positions taken from a log.
+// chance to win and game points follow; the summary's interval is Student's t over the
+// positions; a player that answers garbage stops the run with a message naming it. Positions
+// taken from a log.
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,7 @@
 #include <sstream>
 
 #include "support/player_process.h"
+#include "tables/hammer_points.h"
 #include "tables/win_table.h"
 
 namespace varrowmere {
@@ -43,11 +45,11 @@ TEST(Judge, SharedErrorsExactScoresAndThePairedInterval) {
       0)
       << out;
   std::ifstream table(dir + "judge.tsv");
-  std::map<std::string, double> score, win;
+  std::map<std::string, double> score, win, points;
   std::string line, id, player, word;
   for (std::getline(table, line); std::getline(table, line);) {
     std::istringstream(line) >> id >> player >> word >> word >> word >> word >>
-        score[id + player] >> win[id + player];
+        score[id + player] >> win[id + player] >> points[id + player];
   }
   std::vector<double> d;
   for (const char* p : {"one", "two", "three"}) {
@@ -59,6 +61,8 @@ TEST(Judge, SharedErrorsExactScoresAndThePairedInterval) {
   EXPECT_EQ(score["twop3"], -2.0);
   EXPECT_EQ(win["twop3"], 0.0);
   EXPECT_NEAR(win["onep3"], winTable().afterEnd(-1, 1, true, 4), 1e-5);
+  EXPECT_NEAR(points["onep3"], 1.0 - hammerPoints().worth(4), 1e-4);
+  EXPECT_EQ(points["twop3"], -2.0);
   const double mean = (d[0] + d[1] + d[2]) / 3;
   const double half =
       4.303 *

@@ -73,33 +73,39 @@ void printSummary(std::FILE* out, const std::vector<std::string>& players,
   std::fprintf(out, "\n%zu positions, %.1f s in all (%.2f s per position)\n", n, wallSeconds,
                wallSeconds / double(n));
   std::fprintf(out,
-               "player  expected end score  chance to win  per position: think, process, "
-               "deliveries\n");
+               "player  expected end score  chance to win  game points  per position: think, "
+               "process, deliveries\n");
   for (std::size_t j = 0; j < players.size(); ++j) {
-    double score = 0.0, win = 0.0, think = 0.0, process = 0.0, judged = 0.0;
+    double score = 0.0, win = 0.0, game = 0.0, think = 0.0, process = 0.0, judged = 0.0;
     for (const auto& r : results) {
       score += r[j].worth.score;
       win += r[j].worth.win;
+      game += r[j].worth.game;
       think += r[j].thinkSeconds;
       process += r[j].playerSeconds;
       judged += r[j].judgeSeconds;
     }
-    std::fprintf(out, "p%-5zu  %+18.3f  %13.4f  %6.2f s %6.2f s %6.2f s   %s\n", j + 1, score / n,
-                 win / n, think / n, process / n, judged / n, players[j].c_str());
+    std::fprintf(out, "p%-5zu  %+18.3f  %13.4f  %+11.3f  %6.2f s %6.2f s %6.2f s   %s\n", j + 1,
+                 score / n, win / n, game / n, think / n, process / n, judged / n,
+                 players[j].c_str());
   }
   std::fprintf(out, "against p1, paired over the positions (95%% interval, Student's t):\n");
   for (std::size_t j = 1; j < players.size(); ++j) {
-    std::vector<double> points, wins;
+    std::vector<double> points, wins, games;
     int same = 0;
     for (const auto& r : results) {
       points.push_back(r[j].worth.score - r[0].worth.score);
       wins.push_back(r[j].worth.win - r[0].worth.win);
+      games.push_back(r[j].worth.game - r[0].worth.game);
       const ShotVector &a = r[j].shot, &b = r[0].shot;
       same += a.vx == b.vx && a.vy == b.vy && a.spin == b.spin;
     }
-    std::fprintf(out, "p%zu - p1  points per end %s  chance to win %s  same shot on %d of %zu\n",
+    std::fprintf(out,
+                 "p%zu - p1  points per end %s  chance to win %s  game points %s  same shot on %d "
+                 "of %zu\n",
                  j + 1, interval(pairedMean(points), "%+.4f").c_str(),
-                 interval(pairedMean(wins), "%+.4f").c_str(), same, n);
+                 interval(pairedMean(wins), "%+.4f").c_str(),
+                 interval(pairedMean(games), "%+.4f").c_str(), same, n);
   }
 }
 

@@ -178,13 +178,13 @@ class JudgeRun {
       showMessage(options_m.tableFile + " cannot be written", CAPTION);
       return false;
     }
-    std::fprintf(file, "id\tplayer\tvx\tvy\tspin\tthink_s\tscore\twin\n");
+    std::fprintf(file, "id\tplayer\tvx\tvy\tspin\tthink_s\tscore\twin\tgame\n");
     for (std::size_t i = 0; i < results_m.size(); ++i)
       for (std::size_t j = 0; j < results_m[i].size(); ++j) {
         const PlayerResult& r = results_m[i][j];
-        std::fprintf(file, "%s\tp%zu\t%.6f\t%.6f\t%d\t%.3f\t%.4f\t%.5f\n",
+        std::fprintf(file, "%s\tp%zu\t%.6f\t%.6f\t%d\t%.3f\t%.4f\t%.5f\t%.4f\n",
                      positions_m[i].id.c_str(), j + 1, r.shot.vx, r.shot.vy, int(r.shot.spin),
-                     r.thinkSeconds, r.worth.score, r.worth.win);
+                     r.thinkSeconds, r.worth.score, r.worth.win, r.worth.game);
       }
     return std::fclose(file) == 0;
   }

@@ -3,7 +3,8 @@
 // each time perturbed by the referee's delivery noise and played with the reference
 // simulation, and the end is scored. The mean end score is the shot's expected end score for
 // the side throwing, exact under the model up to sampling error; with the state of the game
-// each end score also gives a chance to win the game (win table, hammer passed as in curling).
+// each end score also gives a chance to win the game (win table, hammer passed as in curling)
+// and a worth in game points (the hammer's worth in the ends left added).
 
 #include <cstdint>
 
@@ -24,6 +25,9 @@ struct NoiseModel {
 struct ShotWorth {
   double score = 0.0;  // mean end score for the side throwing (points)
   double win = 0.0;    // mean chance that the side throwing wins the game
+  // Mean worth towards the game's score difference: the end's score and what the hammer it
+  // leaves is worth in the ends after it (HammerPoints, the hammer passed as in curling).
+  double game = 0.0;
 };
 
 // The seed of the delivery errors on the position numbered `index` (from 0) of a run.

@@ -15,11 +15,4 @@ inline constexpr float SCORING_DISTANCE = 1.975f;
 // inside it. Stones out of play take part with their distance from the tee.
 double endScoreOfPosition(const GameState& gs, int32_t side);
 
-// What an end that scored `score` for the side with the hammer is worth to that side towards
-// the game's score difference, when the hammer is worth `hammerWorth` points in the ends after
-// it: scoring hands the hammer over, a blank or a steal keeps it. With 0 the score itself.
-inline double endWorth(double score, double hammerWorth) {
-  return score > 0.0 ? score - hammerWorth : score + hammerWorth;
-}
-
 }  // namespace varrowmere

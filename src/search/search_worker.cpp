@@ -20,8 +20,7 @@ ReplySearch& SearchWorker::ply(int32_t p) {
 double cellValue(const GameState& after, int32_t depth, const ReplyBase* base,
                  SearchWorker& worker, int32_t ply) {
   // The end is over only after shot 15, which side 1 plays.
-  if (after.shotNum == STONE_COUNT)
-    return endWorth(endScoreOfPosition(after, 1), worker.hammerWorthAfterEnd);
+  if (after.shotNum == STONE_COUNT) return endScoreOfPosition(after, 1);
   if (depth == 0) return switchEvaluate(after, EVALUATION_TYPE_DEFAULT);
   return -worker.ply(ply).value(after, depth, base, worker, ply);
 }

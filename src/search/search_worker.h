@@ -43,14 +43,11 @@ struct SearchWorker {
   std::vector<std::unique_ptr<ReplySearch>> plies;
   uint64_t simulated = 0;  // simulateShot calls
   uint64_t reused = 0;     // results taken from a ReplyBase instead
-  // What the hammer is worth in the ends after this one (points, HammerPoints); a finished
-  // end is valued by endWorth with it. 0, the end's score alone, unless the strong mode sets it.
-  double hammerWorthAfterEnd = 0.0;
 
   ReplySearch& ply(int32_t p);
 };
 
-// The value of a cell whose shot led to `after`, for the player of that shot: its endWorth
+// The value of a cell whose shot led to `after`, for the player of that shot: the end score
 // when the end is over, the static evaluation when no depth is left, else the negated value
 // of the opponent's best reply searched `depth` plies deep (by the worker's search of ply `ply`).
 double cellValue(const GameState& after, int32_t depth, const ReplyBase* base,

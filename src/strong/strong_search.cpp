@@ -13,7 +13,6 @@
 #include "search/search_threads.h"
 #include "strong/last_stone.h"
 #include "strong/noise_samples.h"
-#include "tables/hammer_points.h"
 
 namespace varrowmere {
 
@@ -150,26 +149,6 @@ class Race {
   std::vector<double> values_m;
 };
 
-// While it lives, every search worker values a finished end by what it is worth towards the
-// game's score difference, the hammer it leaves included.
-class HammerWorthScope {
- public:
-  explicit HammerWorthScope(const GameState& gs) { set(hammerPoints().worth(endsAfter(gs))); }
-  ~HammerWorthScope() { set(0.0); }
-  HammerWorthScope(const HammerWorthScope&) = delete;
-  HammerWorthScope& operator=(const HammerWorthScope&) = delete;
-
-  // Ends still to play after the end of gs (none in an extra end).
-  static int64_t endsAfter(const GameState& gs) {
-    return std::max<int64_t>(int64_t{gs.lastEnd} - gs.curEnd - 1, 0);
-  }
-
- private:
-  static void set(double worth) {
-    for (SearchWorker& worker : searchThreads().workers) worker.hammerWorthAfterEnd = worth;
-  }
-};
-
 double secondsBetween(StrongClock::time_point from, StrongClock::time_point to) {
   return std::chrono::duration<double>(to - from).count();
 }
@@ -179,7 +158,6 @@ double secondsBetween(StrongClock::time_point from, StrongClock::time_point to) 
 void strongSearch(const GameState& gs, int32_t depth, StrongClock::time_point deadline,
                   StrongResult& result) {
   depth = std::max(depth, 1);
-  const HammerWorthScope hammerWorth(gs);
   SearchNode node;
   const double gridValue = node.search(gs, depth, result.gridShot, /*everyCell=*/true);
   result.shot = result.gridShot;

@@ -26,6 +26,13 @@ class HammerPoints {
   std::vector<double> points_m;  // points_m[ends]
 };
 
+// What an end that scored `score` for the side with the hammer is worth to that side towards
+// the game's score difference, when the hammer is worth `hammerWorth` points in the ends after
+// it: scoring hands the hammer over, a blank or a steal keeps it.
+inline double endWorth(double score, double hammerWorth) {
+  return score > 0.0 ? score - hammerWorth : score + hammerWorth;
+}
+
 // The table of the self-play score file SCORE_FILE_PLAIN, read and built at the first call.
 // Safe from any thread.
 const HammerPoints& hammerPoints();

@@ -12,7 +12,6 @@
 #include "strong/strong_search.h"
 #include "strong/time_plan.h"
 #include "support/start_up_tables.h"
-#include "tables/hammer_points.h"
 
 namespace varrowmere {
 namespace {
@@ -109,7 +108,7 @@ TEST(StrongRace, TheOthersHalveTheFirstStaysAndOnlyClearLeadsOverFullRunsWin) {
 TEST(StrongSearch, TheRaceStartsFromTheGridsBestAndNeverPlaysWorseOnItsErrors) {
   testing_support::ensureStartUpTables();
   // The last stone, the other side lying second and third in the house, ours fourth.
-  GameState gs{.shotNum = 15, .curEnd = 7, .lastEnd = 8};
+  GameState gs{.shotNum = 15, .lastEnd = 8};
   const float stones[][2] = {{2.3f, 4.7f}, {2.5f, 5.2f}, {2.1f, 5.4f}, {2.9f, 4.2f}, {2.4f, 7.0f}};
   for (int i = 0; i < 5; ++i)
     gs.stonePos[2 * i + 1][0] = stones[i][0], gs.stonePos[2 * i + 1][1] = stones[i][1];
@@ -149,20 +148,6 @@ TEST(StrongSearch, TheRaceStartsFromTheGridsBestAndNeverPlaysWorseOnItsErrors) {
     }
     EXPECT_LE(std::abs(candidate.mean()), 8.0);
   }
-}
-
-// An empty house at the last stone: in the last end a draw scores about 1; before it, where
-// the hammer is worth more than a point, a blank beats a single, and every error of a
-// thrown-away stone blanks.
-TEST(StrongSearch, BeforeTheLastEndAFinishedEndCountsTheHammerItLeaves) {
-  testing_support::ensureStartUpTables();
-  ASSERT_GT(hammerPoints().worth(1), 1.0);
-  StrongResult r;
-  const auto plenty = StrongClock::now() + std::chrono::hours(1);
-  strongSearch(GameState{.shotNum = 15, .curEnd = 0, .lastEnd = 2}, 2, plenty, r);
-  EXPECT_NEAR(r.race[r.winner].mean(), hammerPoints().worth(1), 1e-9);
-  strongSearch(GameState{.shotNum = 15, .curEnd = 1, .lastEnd = 2}, 2, plenty, r);
-  EXPECT_TRUE(r.race[r.winner].mean() > 0.5 && r.race[r.winner].mean() <= 1.0);
 }
 
 }  // namespace

@@ -44,6 +44,9 @@ TEST(WinTable, SmallCasesWorkedByHand) {
   EXPECT_EQ(points.worth(-3), 0.0);
   EXPECT_NEAR(points.worth(1) + points.worth(2), 0.5, 1e-12);
   EXPECT_EQ(always.worth(1) + always.worth(2) + always.worth(3), 4.0);
+  // What an end is worth with the hammer's worth after it: a blank keeps the hammer, a single
+  // hands it over.
+  EXPECT_EQ(endWorth(0.0, 0.75) - endWorth(1.0, 0.75), 0.5);
   EXPECT_EQ(always.worth(INT64_MAX), always.worth(WIN_TABLE_MAX_ENDS));
 }
 

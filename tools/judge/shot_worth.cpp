@@ -6,7 +6,6 @@
 
 #include "match_rules.h"
 #include "physics/reference_sim.h"
-#include "search/end_score.h"
 #include "tables/hammer_points.h"
 #include "tables/win_table.h"
 

@@ -6,10 +6,14 @@
 
 namespace varrowmere {
 
-void normaliseScores(const ScoreDist& hammerScores, double (&p)[SCORE_BINS]) {
+WinTable::WinTable(const ScoreDist& hammerScores)
+    : chance_m(size_t(WIN_TABLE_MAX_ENDS + 1) * 2 * LEADS),
+      hammerWorth_m(size_t(WIN_TABLE_MAX_ENDS + 1), 0.0) {
+  double p[SCORE_BINS] = {};
   double mass = 0.0;
-  for (int b = 0; b < SCORE_BINS; ++b) {
-    const double w = b < int(hammerScores.size()) ? hammerScores[b] : 0.0;
+  for (int b = 0; b < SCORE_BINS && b < int(hammerScores.size()); ++b) {
+    // A weight that is negative or not a finite number counts as none.
+    const double w = hammerScores[b];
     p[b] = std::isfinite(w) && w > 0.0 ? w : 0.0;
     mass += p[b];
   }
@@ -19,12 +23,6 @@ void normaliseScores(const ScoreDist& hammerScores, double (&p)[SCORE_BINS]) {
     mass = 1.0;
   }
   for (double& w : p) w /= mass;
-}
-
-WinTable::WinTable(const ScoreDist& hammerScores)
-    : chance_m(size_t(WIN_TABLE_MAX_ENDS + 1) * 2 * LEADS) {
-  double p[SCORE_BINS];
-  normaliseScores(hammerScores, p);
 
   // Extra ends: the side with the hammer wins one that is not blank with chance
   // P(score > 0) / P(score != 0), since a blank one repeats with the hammer kept.
@@ -55,7 +53,15 @@ WinTable::WinTable(const ScoreDist& hammerScores)
       at(ends, 1, lead) = withHammer;
       at(ends, 0, lead) = without;
     }
+    double worth = 0.0;
+    for (int b = 0; b < SCORE_BINS; ++b)
+      worth += p[b] * endWorth(b - SCORE_OFFSET, hammerWorth_m[ends - 1]);
+    hammerWorth_m[ends] = worth;
   }
+}
+
+double WinTable::hammerWorth(int64_t endsLeft) const {
+  return hammerWorth_m[size_t(std::clamp<int64_t>(endsLeft, 0, WIN_TABLE_MAX_ENDS))];
 }
 
 double WinTable::winChance(int64_t lead, int64_t endsLeft, bool hammer) const {

@@ -3,8 +3,8 @@
 // hammer (the last stone) in the next end. Built from a distribution of end scores of the
 // side with the hammer by the recursion over ends: the hammer passes as in curling (the side
 // that scores throws first in the next end, a blank end keeps it), and a level game after the
-// last end goes to extra ends until one is not blank, which has a closed form. Built once,
-// then only read.
+// last end goes to extra ends until one is not blank, which has a closed form. By the same
+// recursion, what the hammer is worth in points. Built once, then only read.
 
 #include <cstdint>
 #include <vector>
@@ -20,10 +20,12 @@ inline constexpr int32_t WIN_TABLE_MAX_LEAD = 24;
 // More ends left than this are looked up as this many (ends).
 inline constexpr int32_t WIN_TABLE_MAX_ENDS = 16;
 
-// The probabilities of `hammerScores` (SCORE_BINS entries, end score b - 8; other sizes are cut
-// or padded with 0), normalised; weights that are negative or not finite count as none, and
-// a distribution without mass counts as blank ends only.
-void normaliseScores(const ScoreDist& hammerScores, double (&p)[SCORE_BINS]);
+// What an end that scored `score` for the side with the hammer is worth to that side towards
+// the game's score difference, when the hammer is worth `hammerWorth` points in the ends after
+// it: scoring hands the hammer over, a blank or a steal keeps it.
+inline double endWorth(double score, double hammerWorth) {
+  return score > 0.0 ? score - hammerWorth : score + hammerWorth;
+}
 
 class WinTable {
  public:
@@ -42,12 +44,18 @@ class WinTable {
   // play: the hammer passes to the side that did not score and stays after a blank end.
   double afterEnd(int64_t leadBefore, int64_t score, bool hadHammer, int64_t endsLeftAfter) const;
 
+  // What the hammer is worth in points with `endsLeft` ends still to play: the expected score
+  // difference over them for the side that holds it in the first (0 with none; ends beyond
+  // the table are clamped to it).
+  double hammerWorth(int64_t endsLeft) const;
+
  private:
   // Leads the recursion covers either way (points).
   static constexpr int32_t SPAN = WIN_TABLE_MAX_LEAD + SCORE_OFFSET * WIN_TABLE_MAX_ENDS;
   static constexpr int32_t LEADS = 2 * SPAN + 1;
   // chance_m[(ends * 2 + hammer) * LEADS + lead + SPAN]
   std::vector<double> chance_m;
+  std::vector<double> hammerWorth_m;  // by ends left
   double& at(int32_t ends, int hammer, int32_t lead) {
     return chance_m[(ends * 2 + hammer) * LEADS + lead + SPAN];
   }

@@ -2,8 +2,7 @@
 // 0.1 mm/s meet the same delivery errors on each position and so are worth nearly the same; a
 // shot that delivers nothing scores the position as it lies, from the thrower's view, and its
 // chance to win and game points follow; the summary's interval is Student's t over the
-// positions; a player that answers garbage stops the run with a message naming it. Positions
-// taken from a log.
+// positions; a player answering garbage stops the run, named. Positions taken from a log.
 
 #include <gtest/gtest.h>
 
@@ -14,7 +13,6 @@
 #include <sstream>
 
 #include "support/player_process.h"
-#include "tables/hammer_points.h"
 #include "tables/win_table.h"
 
 namespace varrowmere {
@@ -61,7 +59,7 @@ TEST(Judge, SharedErrorsExactScoresAndThePairedInterval) {
   EXPECT_EQ(score["twop3"], -2.0);
   EXPECT_EQ(win["twop3"], 0.0);
   EXPECT_NEAR(win["onep3"], winTable().afterEnd(-1, 1, true, 4), 1e-5);
-  EXPECT_NEAR(points["onep3"], 1.0 - hammerPoints().worth(4), 1e-4);
+  EXPECT_NEAR(points["onep3"], 1.0 - winTable().hammerWorth(4), 1e-4);
   EXPECT_EQ(points["twop3"], -2.0);
   const double mean = (d[0] + d[1] + d[2]) / 3;
   const double half =

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include "tables/hammer_points.h"
-
 namespace varrowmere {
 namespace {
 
@@ -40,14 +38,13 @@ TEST(WinTable, SmallCasesWorkedByHand) {
 
   // The hammer's worth in points: 1/2 - 1/4 with one end left; with two, 1/2 (1 - 1/4) +
   // 1/4 (0 + 1/4) + 1/4 (-1 + 1/4): scoring hands the hammer over, a blank or steal keeps it.
-  const HammerPoints points(toy), always({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1});  // always 2
-  EXPECT_EQ(points.worth(-3), 0.0);
-  EXPECT_NEAR(points.worth(1) + points.worth(2), 0.5, 1e-12);
-  EXPECT_EQ(always.worth(1) + always.worth(2) + always.worth(3), 4.0);
-  // What an end is worth with the hammer's worth after it: a blank keeps the hammer, a single
-  // hands it over.
+  const WinTable always({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1});  // always 2
+  EXPECT_EQ(table.hammerWorth(-3), 0.0);
+  EXPECT_NEAR(table.hammerWorth(1) + table.hammerWorth(2), 0.5, 1e-12);
+  EXPECT_EQ(always.hammerWorth(1) + always.hammerWorth(2) + always.hammerWorth(3), 4.0);
+  // An end's worth with the hammer's worth after it: a blank keeps the hammer, a single not.
   EXPECT_EQ(endWorth(0.0, 0.75) - endWorth(1.0, 0.75), 0.5);
-  EXPECT_EQ(always.worth(INT64_MAX), always.worth(WIN_TABLE_MAX_ENDS));
+  EXPECT_EQ(always.hammerWorth(INT64_MAX), always.hammerWorth(WIN_TABLE_MAX_ENDS));
 }
 
 TEST(WinTable, WithoutScoresTheLeadDecidesAndTheSelfPlayTableIsSymmetric) {

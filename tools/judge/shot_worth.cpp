@@ -6,7 +6,6 @@
 
 #include "match_rules.h"
 #include "physics/reference_sim.h"
-#include "tables/hammer_points.h"
 #include "tables/win_table.h"
 
 namespace varrowmere::judge {
@@ -30,8 +29,7 @@ ShotWorth judgeShot(const JudgePosition& position, uint64_t index, const ShotVec
 
   const GameState& state = position.state;
   const int64_t endsAfter = int64_t{state.lastEnd} - state.curEnd - 1;
-  const double hammerWorth = hammerPoints().worth(endsAfter);
-  std::vector<double> scores(n), wins(n), games(n);
+  std::vector<double> scores(n), wins(n);
   const auto work = [&](int32_t first, int32_t step) {
     for (int32_t k = first; k < n; k += step) {
       GameState after;
@@ -41,7 +39,6 @@ ShotWorth judgeShot(const JudgePosition& position, uint64_t index, const ShotVec
       const int64_t score = end.side == 1 ? end.points : -end.points;
       scores[k] = double(score);
       wins[k] = winTable().afterEnd(position.lead, score, true, endsAfter);
-      games[k] = endWorth(scores[k], hammerWorth);
     }
   };
   const int32_t count = std::clamp<int32_t>(threads, 1, n);
@@ -50,11 +47,12 @@ ShotWorth judgeShot(const JudgePosition& position, uint64_t index, const ShotVec
   work(0, count);
   for (std::thread& h : helpers) h.join();
 
+  const double hammerWorth = winTable().hammerWorth(endsAfter);
   ShotWorth worth;
   for (int32_t k = 0; k < n; ++k) {
     worth.score += scores[k];
     worth.win += wins[k];
-    worth.game += games[k];
+    worth.game += endWorth(scores[k], hammerWorth);
   }
   worth.score /= n;
   worth.win /= n;

@@ -26,7 +26,7 @@ struct ShotWorth {
   double score = 0.0;  // mean end score for the side throwing (points)
   double win = 0.0;    // mean chance that the side throwing wins the game
   // Mean worth towards the game's score difference: the end's score and what the hammer it
-  // leaves is worth in the ends after it (HammerPoints, the hammer passed as in curling).
+  // leaves is worth in the ends after it (WinTable::hammerWorth).
   double game = 0.0;
 };
 
